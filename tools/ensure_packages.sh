@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the program and the tests need,
+# when some are missing. Sourced by run.sh and test.sh; takes the package names.
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installation des paquets manquants: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1; then
+            sudo="sudo"
+        else
+            echo "Il manque ${missing[*]}; relancez en root pour les installer." >&2
+            return 1
+        fi
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -q || true
+    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# What building and running the simulator needs.
+build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0)
