@@ -1,4 +1,6 @@
 // Hill / Clohessy-Wiltshire equations, one paced interval at a time, and the trail.
+#include <cstddef>
+
 #include "simulation.h"
 
 double accel_x(double x, double, double, double, double yp, double, double f)
@@ -41,10 +43,10 @@ void substep(SimulationState& s, double h)
 // changed the scenario); only entries that exist are written.
 int usable_trail_length(const SimulationState& s, int nx)
 {
-    const size_t size = s.trail_x.size();
+    const std::size_t size = s.trail_x.size();
     if (size == 0 || s.trail_y.size() != size || s.trail_z.size() != size) return -1;
     if (nx < 0) return -1;
-    return static_cast<size_t>(nx) < size ? nx : static_cast<int>(size - 1);
+    return static_cast<std::size_t>(nx) < size ? nx : static_cast<int>(size - 1);
 }
 
 void record_trail(SimulationState& s, int nx)

@@ -1,0 +1,79 @@
+// The user's commands: character keys, thrust and zoom keys, mouse drags and
+// the two pop-up menus, with the view settings they change.
+#ifndef ORVANEL_COMMANDS_H
+#define ORVANEL_COMMANDS_H
+
+// ---------------------------------------------------------------------------
+// Records
+// ---------------------------------------------------------------------------
+
+// Camera settings read by the scene; one instance for the whole run.
+struct ViewState {
+    float angle_z = -35.0f;         // rotation view: turn about z (degrees);
+                                    // translation view: horizontal shift, tenths of a unit
+    float angle_x = -45.0f;         // rotation view: turn about x (degrees);
+                                    // translation view: vertical shift, tenths of a unit
+    float view_distance = 35.0f;    // eye distance term (scene units); '+', '-', Home, End
+    float default_view_distance = 50.0f;  // restored by 'v' and "[v] raz vue"
+    int rotation_view = 1;          // 1 rotation view, 0 translation view
+    int chaser_view = 1;            // 1 camera on the chaser (wins over the other views)
+    int help_shown = 0;             // 1 while the help text is in the window
+    int mouse_x = 0, mouse_y = 0;   // window position of the last mouse event (pixels)
+};
+
+extern ViewState view;
+
+// ---------------------------------------------------------------------------
+// Constants
+// ---------------------------------------------------------------------------
+
+constexpr unsigned char key_escape = 27;
+constexpr float zoom_step = 2.0f;     // scene units per '+', '-', Home or End
+constexpr int pace_step = 2;          // idle calls per step added by 's', taken by 'S'
+constexpr int min_pace = 1;
+constexpr float start_angle_z = -35.0f;
+constexpr float start_angle_x = -45.0f;
+constexpr float start_view_distance = 35.0f;
+constexpr float translation_view_angle_x = 45.0f;  // main menu "[t]vue en translation"
+constexpr int glut_key_home = 106;
+constexpr int glut_key_end = 107;
+// Main menu ids (the entries are not in id order).
+constexpr int menu_full_restart = 0;
+constexpr int menu_rotation_view = 1;
+constexpr int menu_translation_view = 2;
+constexpr int menu_restart_run = 3;
+constexpr int menu_reset_view = 4;
+constexpr int menu_toggle_chaser_view = 5;
+constexpr int menu_help = 6;
+constexpr int menu_exit = 7;
+extern const char* const help_command;  // handed to the command interpreter by 'h'
+
+// ---------------------------------------------------------------------------
+// Callbacks
+// ---------------------------------------------------------------------------
+
+// Character keys (case-sensitive); keys not listed do nothing.
+void on_key(unsigned char key, int px, int py);
+// Thrust keys (one unit of fuel each) and the Home and End zoom keys.
+void on_special_key(int key, int px, int py);
+// Any button, pressed or released: remembers the pointer position.
+void on_mouse_button(int button, int state, int px, int py);
+// Dragging turns (rotation view) or shifts (translation view) the scene.
+void on_mouse_motion(int px, int py);
+// Main menu, by entry id.
+void on_main_menu(int value);
+// "cas initiaux " submenu: ids 0 to 5 choose a scenario file.
+void on_scenario_menu(int value);
+
+// ---------------------------------------------------------------------------
+// Commands shared by keys and menus
+// ---------------------------------------------------------------------------
+
+// 'h': hides the help, or opens the help page and shows the help text.
+void toggle_help();
+// 'v': landscape rotation view from straight above, at the default distance.
+void reset_view();
+// 'l': camera on the chaser or back to the landscape.
+void toggle_chaser_view();
+
+#endif

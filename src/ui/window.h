@@ -1,0 +1,56 @@
+// Program entry, console banner, the GLUT window, its fixed OpenGL state, the
+// scene light and the two pop-up menus.
+#ifndef ORVANEL_WINDOW_H
+#define ORVANEL_WINDOW_H
+
+// ---------------------------------------------------------------------------
+// Constants
+// ---------------------------------------------------------------------------
+
+constexpr int window_width = 800;   // pixels
+constexpr int window_height = 800;  // pixels
+constexpr int window_x = 0;         // screen position
+constexpr int window_y = 0;
+extern const char* const window_title;
+
+constexpr double field_of_view = 45.0;  // vertical, degrees
+constexpr double near_plane = 0.1;      // scene units
+constexpr double far_plane = 100.0;     // scene units
+
+constexpr int banner_width = 72;        // every banner line, trailing blanks included
+constexpr int banner_line_count = 16;
+extern const char* const banner_lines[banner_line_count];  // without their padding
+
+// The project's own addresses and image credit (banner and footer).
+extern const char* const project_email;
+extern const char* const project_web;
+extern const char* const image_credit;
+
+
+// ---------------------------------------------------------------------------
+// Start-up
+// ---------------------------------------------------------------------------
+
+// Prints the "on est ici" line and the banner box; sets the first scenario path.
+void print_banner(int* argc, char** argv);
+// GLUT, the first reset, the window, OpenGL state, callbacks, menus, main loop.
+[[noreturn]] void setup_window(int* argc, char** argv);
+// Creates the window with its title, size and position (GLUT already initialised).
+void create_main_window();
+// Depth test, shading, projection, modelview and the light; once per window.
+void init_gl_state();
+// Registers every callback with GLUT, in the documented order.
+void register_callbacks();
+// Builds the scenario submenu and the main menu on the right button.
+void build_menus();
+
+// ---------------------------------------------------------------------------
+// Per frame and per event
+// ---------------------------------------------------------------------------
+
+// Sets light 0 from the scene light, in the frame of the current modelview.
+void apply_scene_light();
+// Reshape callback: viewport and perspective for the new size (pixels).
+void on_reshape(int width, int height);
+
+#endif
