@@ -1,0 +1,186 @@
+// Drives the real simulator under the test run's X server: starts the
+// executable from the repository root with its console captured in files,
+// finds its window, sends real input events through XTEST (xdotool) and takes
+// screenshots of the window.
+#ifndef ORVANEL_TEST_PROGRAM_DRIVER_H
+#define ORVANEL_TEST_PROGRAM_DRIVER_H
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "temp_files.h"
+
+// One run of the program; stopped when the record goes out of scope.
+struct ProgramRun {
+    pid_t pid = -1;
+    std::string stdout_path;
+    std::string stderr_path;
+    std::string window;  // X window id, in decimal, once found
+    int status = -1;     // exit status once ended, -1 while running or killed
+    bool ended = false;
+
+    ProgramRun() = default;
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+    ~ProgramRun()
+    {
+        if (pid > 0 && !ended) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+inline std::string program_path() { return std::string(ORVANEL_BINARY_DIR) + "/orvanel"; }
+
+// Starts the program in the repository root; its console goes to files in dir.
+inline void start_program(ProgramRun& run, const TempDir& dir)
+{
+    run.stdout_path = dir.file("stdout.txt");
+    run.stderr_path = dir.file("stderr.txt");
+    const std::string program = program_path();
+    run.pid = fork();
+    if (run.pid == 0) {
+        const int out = open(run.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(run.stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || chdir(ORVANEL_SOURCE_DIR) != 0) _exit(99);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(98);
+    }
+}
+
+// True once the program has ended within the time allowed; records its status.
+inline bool wait_for_end(ProgramRun& run, int milliseconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        int raw = 0;
+        if (waitpid(run.pid, &raw, WNOHANG) == run.pid) {
+            run.ended = true;
+            run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+inline std::string trim_newline(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+// Finds the program's window by its title and gives it the input focus.
+inline bool find_window(ProgramRun& run, int seconds = 20)
+{
+    for (int attempt = 0; attempt < seconds * 10; ++attempt) {
+        std::string id = trim_newline(run_command("xdotool search --name 'Orvanel\\* \\*' 2>/dev/null | head -n 1"));
+        if (!id.empty()) {
+            run.window = id;
+            run_command("xdotool windowfocus --sync " + id + " 2>/dev/null");
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+// Moves the pointer into the window (window coordinates) and focuses it.
+inline void move_pointer(const ProgramRun& run, int x, int y)
+{
+    run_command("xdotool mousemove --window " + run.window + " " + std::to_string(x) + " " +
+                std::to_string(y) + " 2>/dev/null");
+}
+
+// Presses and releases keys (xdotool key names) as a user would.
+inline void press_keys(const ProgramRun& run, const std::string& keys)
+{
+    run_command("xdotool windowfocus --sync " + run.window + " key --delay 30 " + keys +
+                " 2>/dev/null");
+}
+
+// Clicks a mouse button at a window position.
+inline void click(const ProgramRun& run, int x, int y, int button)
+{
+    move_pointer(run, x, y);
+    run_command("xdotool click " + std::to_string(button) + " 2>/dev/null");
+}
+
+// Waits until the captured console holds the text; returns what it holds.
+inline std::string wait_for_output(const std::string& path, const std::string& text,
+                                   int milliseconds = 10000)
+{
+    std::string content;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    do {
+        content = read_file(path);
+        if (content.find(text) != std::string::npos) return content;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return content;
+}
+
+// An RGB screenshot of a window, top row first.
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    // Colour of a pixel; black outside the image.
+    void at(int x, int y, int* r, int* g, int* b) const
+    {
+        *r = *g = *b = 0;
+        if (x < 0 || y < 0 || x >= width || y >= height) return;
+        const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+        *r = rgb[i];
+        *g = rgb[i + 1];
+        *b = rgb[i + 2];
+    }
+};
+
+// Reads the plain binary PPM that ImageMagick's import writes.
+inline bool parse_ppm(const std::string& bytes, Screenshot* shot)
+{
+    size_t pos = 0;
+    auto number = [&](int* value) {
+        while (pos < bytes.size() && isspace(static_cast<unsigned char>(bytes[pos]))) ++pos;
+        size_t start = pos;
+        while (pos < bytes.size() && isdigit(static_cast<unsigned char>(bytes[pos]))) ++pos;
+        if (start == pos) return false;
+        *value = std::atoi(bytes.substr(start, pos - start).c_str());
+        return true;
+    };
+    if (bytes.compare(0, 2, "P6") != 0) return false;
+    pos = 2;
+    int max_value = 0;
+    if (!number(&shot->width) || !number(&shot->height) || !number(&max_value)) return false;
+    ++pos;
+    const size_t size = static_cast<size_t>(shot->width) * shot->height * 3;
+    if (max_value != 255 || bytes.size() < pos + size) return false;
+    shot->rgb.assign(bytes.begin() + pos, bytes.begin() + pos + size);
+    return true;
+}
+
+// Captures the window as it is on screen now.
+inline bool take_screenshot(const ProgramRun& run, const TempDir& dir, Screenshot* shot,
+                            const std::string& name = "shot")
+{
+    const std::string path = dir.file(name + ".ppm");
+    run_command("import -window " + run.window + " -depth 8 ppm:" + path + " 2>/dev/null");
+    return parse_ppm(read_file(path), shot);
+}
+
+#endif

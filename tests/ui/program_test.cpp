@@ -1,0 +1,188 @@
+// The real program under Xvfb: its console, its window, real key presses,
+// real clicks on its menus, and how it ends.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "program_driver.h"
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+        start_program(run, dir);
+        ASSERT_TRUE(find_window(run)) << read_file(run.stderr_path);
+        // The first frame reads the models; wait for it so events meet a live loop.
+        wait_for_output(run.stdout_path, "data/cible.obj");
+    }
+
+    std::string console() const { return read_file(run.stdout_path); }
+
+    TempDir dir;
+    ProgramRun run;
+};
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+std::string padded(const std::string& text) { return text + std::string(72 - text.size(), ' '); }
+
+TEST_F(ProgramTest, StartsWithItsPathTheBannerAndTheScenarioTrace)
+{
+    const std::vector<std::string> lines = lines_of(console());
+    ASSERT_GE(lines.size(), 18u);
+    EXPECT_EQ(lines[0], "on est ici: argv[0]-> " + program_path() + "  ");
+    const std::string dashes(72, '-');
+    const std::vector<std::string> expected = {
+        dashes,
+        padded(""),
+        padded("      Orvanel"),
+        padded(""),
+        padded(" Resolution des equations de Hill CLOHESSY-WILTSHIRE"),
+        padded("  2                               2                   2"),
+        padded(" d x            dy           2   d y            dx   d z          2"),
+        padded(" --- = 2 Omega  -- + 3  Omega x; --- = -2 Omega --;  --- = - Omega z"),
+        padded("   2            dt                 2            dt     2"),
+        padded(" dt                              dt                  dz"),
+        dashes,
+    };
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[1 + i], expected[i]) << i + 1;
+    EXPECT_EQ(lines[12].rfind(" par ", 0), 0u);
+    EXPECT_EQ(lines[13], dashes);
+    EXPECT_EQ(lines[14], padded(" changer cible.obj et chasseur.obj"));
+    EXPECT_EQ(lines[15].rfind(" images Soyouz et Gemini de ", 0), 0u);
+    EXPECT_EQ(lines[16], dashes);
+    for (int i = 1; i <= 16; ++i) EXPECT_EQ(lines[i].size(), 72u) << "banner line " << i;
+    EXPECT_EQ(lines[17], "fichier de donnees:   data/fo.in!   ");
+}
+
+TEST_F(ProgramTest, OpensItsTitledWindowAt800By800)
+{
+    EXPECT_EQ(trim_newline(run_command("xdotool getwindowname " + run.window)),
+              "Hill~ZUK *  * *    *  * *Orvanel* *  * * OpenGL");
+    const std::string info = run_command("xwininfo -id " + run.window);
+    EXPECT_NE(info.find("Width: 800"), std::string::npos) << info;
+    EXPECT_NE(info.find("Height: 800"), std::string::npos) << info;
+}
+
+TEST_F(ProgramTest, LowerCaseQDoesNothingUpperCaseQSaysGoodbye)
+{
+    press_keys(run, "q");
+    EXPECT_FALSE(wait_for_end(run, 500));
+    press_keys(run, "Q");
+    ASSERT_TRUE(wait_for_end(run, 10000));
+    EXPECT_EQ(run.status, 0);
+    const std::string out = console();
+    EXPECT_EQ(out.substr(out.size() - 10), "kenavo ! \n");
+}
+
+TEST_F(ProgramTest, EscapeSaysGoodbyeAndExitsZero)
+{
+    press_keys(run, "Escape");
+    ASSERT_TRUE(wait_for_end(run, 10000));
+    EXPECT_EQ(run.status, 0);
+    const std::string out = console();
+    EXPECT_EQ(out.substr(out.size() - 10), "kenavo ! \n");
+}
+
+// The main menu opens at the pointer; its nine entries share its height.
+struct MenuGeometry {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+bool find_menu(const ProgramRun& run, int entries, MenuGeometry* menu, int min_left = 0)
+{
+    (void)run;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        // Menus are override-redirect windows of their own, straight under the root.
+        const std::string tree = run_command("xwininfo -root -children 2>/dev/null");
+        std::istringstream in(tree);
+        std::string line;
+        while (std::getline(in, line)) {
+            const size_t at = line.find(" +");
+            int w, h, x, y;
+            if (line.find("0x") == std::string::npos) continue;
+            const size_t geo = line.rfind(')');
+            if (geo == std::string::npos) continue;
+            if (std::sscanf(line.c_str() + geo + 1, " %dx%d+%d+%d", &w, &h, &x, &y) != 4) continue;
+            (void)at;
+            if (w == 800 || w < 40 || h < entries * 10) continue;
+            if (x < min_left) continue;
+            const std::string id = line.substr(line.find("0x"), line.find(' ', line.find("0x")) - line.find("0x"));
+            const std::string mapped = run_command("xwininfo -id " + id + " 2>/dev/null");
+            if (mapped.find("IsViewable") == std::string::npos) continue;
+            menu->left = x;
+            menu->top = y;
+            menu->width = w;
+            menu->height = h;
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+void click_screen(int x, int y)
+{
+    run_command("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+                " click 1 2>/dev/null");
+}
+
+void hover_screen(int x, int y)
+{
+    run_command("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+                " 2>/dev/null");
+}
+
+int entry_centre(const MenuGeometry& menu, int entries, int index)
+{
+    return menu.top + menu.height * (2 * index + 1) / (2 * entries);
+}
+
+constexpr int main_entries = 9;
+constexpr int scenario_entries = 6;
+constexpr int submenu_entry = 1;  // "cas initiaux " stands second
+constexpr int exit_entry = 8;
+
+TEST_F(ProgramTest, ScenarioSubmenuChoosesEachFileByItsId)
+{
+    for (int id : {3, 4, 1}) {
+        click(run, 200, 200, 3);
+        MenuGeometry menu;
+        ASSERT_TRUE(find_menu(run, main_entries, &menu)) << "the main menu did not open";
+        hover_screen(menu.left + menu.width / 2, entry_centre(menu, main_entries, submenu_entry));
+        MenuGeometry submenu;
+        ASSERT_TRUE(find_menu(run, scenario_entries, &submenu, menu.left + menu.width / 2))
+            << "the scenario submenu did not open";
+        click_screen(submenu.left + submenu.width / 2, entry_centre(submenu, scenario_entries, id));
+        const std::string trace =
+            std::to_string(id) + "\nfichier de donnees:   data/fo" + std::to_string(id) + ".in!   \n";
+        EXPECT_NE(wait_for_output(run.stdout_path, trace).find(trace), std::string::npos)
+            << "entry " << id;
+    }
+}
+
+TEST_F(ProgramTest, ExitEntryEndsSilentlyWithStatusZero)
+{
+    click(run, 300, 100, 3);
+    MenuGeometry menu;
+    ASSERT_TRUE(find_menu(run, main_entries, &menu));
+    const std::string before = console();
+    click_screen(menu.left + menu.width / 2, entry_centre(menu, main_entries, exit_entry));
+    ASSERT_TRUE(wait_for_end(run, 10000));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(console(), before) << "no goodbye from the menu";
+}
+
+}  // namespace

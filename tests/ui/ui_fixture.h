@@ -1,0 +1,65 @@
+// Shared set-up of the front-end tests: one real GLUT window under the X
+// server of the test run, and the program-wide records put back to their
+// start values before each test.
+#ifndef ORVANEL_TEST_UI_FIXTURE_H
+#define ORVANEL_TEST_UI_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+
+#include "commands.h"
+#include "simulation.h"
+#include "window.h"
+
+// Opens the test program's one window the first time it is needed.
+inline bool ensure_test_window()
+{
+    static bool opened = false;
+    if (opened) return true;
+    if (std::getenv("DISPLAY") == nullptr) return false;
+    static int argc = 1;
+    static char name[] = "orvanel-ui-test";
+    static char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(window_width, window_height);
+    glutCreateWindow("orvanel ui test");
+    init_gl_state();
+    opened = true;
+    return true;
+}
+
+// Start values of the records, then a first reset from the start-up scenario.
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!ensure_test_window()) GTEST_SKIP() << "no X display";
+        view = ViewState{};
+        simulation = SimulationState{};
+        scenario = Scenario{};
+        simulation.scenario_path = scenario_paths[0];
+        quiet_reset();
+    }
+
+    // A reset whose trace line does not clutter the test output.
+    static void quiet_reset()
+    {
+        ::testing::internal::CaptureStdout();
+        reset_simulation();
+        ::testing::internal::GetCapturedStdout();
+    }
+
+    // A key whose command may reset the simulation, with its trace kept quiet.
+    static void quiet_key(unsigned char key)
+    {
+        ::testing::internal::CaptureStdout();
+        on_key(key, 0, 0);
+        ::testing::internal::GetCapturedStdout();
+    }
+};
+
+#endif
