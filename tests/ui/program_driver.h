@@ -43,8 +43,10 @@ struct ProgramRun {
 
 inline std::string program_path() { return std::string(ORVANEL_BINARY_DIR) + "/orvanel"; }
 
-// Starts the program in the repository root; its console goes to files in dir.
-inline void start_program(ProgramRun& run, const TempDir& dir)
+// Starts the program in a working directory (the repository root unless given);
+// its console goes to files in dir.
+inline void start_program(ProgramRun& run, const TempDir& dir,
+                          const std::string& working_directory = ORVANEL_SOURCE_DIR)
 {
     run.stdout_path = dir.file("stdout.txt");
     run.stderr_path = dir.file("stderr.txt");
@@ -53,7 +55,7 @@ inline void start_program(ProgramRun& run, const TempDir& dir)
     if (run.pid == 0) {
         const int out = open(run.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(run.stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || chdir(ORVANEL_SOURCE_DIR) != 0) _exit(99);
+        if (out < 0 || err < 0 || chdir(working_directory.c_str()) != 0) _exit(99);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
@@ -119,6 +121,15 @@ inline void click(const ProgramRun& run, int x, int y, int button)
     run_command("xdotool click " + std::to_string(button) + " 2>/dev/null");
 }
 
+// Drags with the left button held from one window position to another.
+inline void drag(const ProgramRun& run, int from_x, int from_y, int to_x, int to_y)
+{
+    const std::string w = run.window;
+    run_command("xdotool mousemove --window " + w + " " + std::to_string(from_x) + " " +
+                std::to_string(from_y) + " mousedown 1 mousemove --window " + w + " " +
+                std::to_string(to_x) + " " + std::to_string(to_y) + " mouseup 1 2>/dev/null");
+}
+
 // Waits until the captured console holds the text; returns what it holds.
 inline std::string wait_for_output(const std::string& path, const std::string& text,
                                    int milliseconds = 10000)
@@ -131,6 +142,18 @@ inline std::string wait_for_output(const std::string& path, const std::string& t
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     } while (std::chrono::steady_clock::now() < deadline);
     return content;
+}
+
+// A working directory of its own for the program: the shipped models and help
+// page, and a start-up scenario of the test's choosing in data/fo.in.
+inline std::string make_world(const TempDir& dir, const std::string& start_scenario)
+{
+    const std::string root = dir.file("world");
+    const std::string data = std::string(ORVANEL_SOURCE_DIR) + "/data";
+    run_command("mkdir -p '" + root + "/data' && cp '" + data + "'/chasseur.* '" + data +
+                "'/cible.* '" + root + "/data/'");
+    dir.write("world/data/fo.in", start_scenario);
+    return root;
 }
 
 // An RGB screenshot of a window, top row first.

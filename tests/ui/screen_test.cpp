@@ -1,0 +1,201 @@
+// What the running program shows, read from screenshots of its real window:
+// the gauges, the numbers, the help, a verdict, the trail's colours and the
+// three cameras.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "program_driver.h"
+
+namespace {
+
+// Window pixels of a panel point at the panel's depth (10 units, 45-degree view).
+constexpr double panel_half_extent = 4.1421356;  // 10 tan(22.5 degrees)
+int panel_column(double x) { return static_cast<int>((x / panel_half_extent + 1.0) * 400.0); }
+int panel_row(double y) { return static_cast<int>((1.0 - y / panel_half_extent) * 400.0); }
+
+bool is_lit_red(int r, int g, int b) { return r > 80 && g < 40 && b < 40; }
+bool is_lit_blue(int r, int g, int b) { return b > 80 && r < 40 && g < 40; }
+
+// Pixels of a colour class inside a rectangle of the window.
+int count_pixels(const Screenshot& shot, int left, int top, int right, int bottom,
+                 bool (*accept)(int, int, int))
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            int r, g, b;
+            shot.at(x, y, &r, &g, &b);
+            if (accept(r, g, b)) ++count;
+        }
+    }
+    return count;
+}
+
+// A scenario file with the given start state; Omega 0 keeps the motion straight.
+std::string scenario_text(double x0, double y0, double z0, double xp0, double yp0, double zp0)
+{
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "dt=0.005\nnx=500\ntrois=3\nOmega=0.0\nX0=%g\nY0=%g\nZ0=%g\nXp0=%g\nYp0=%g\n"
+                  "Zp0=%g\np=0.5\n",
+                  x0, y0, z0, xp0, yp0, zp0);
+    return text;
+}
+
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+    }
+
+    void start(const std::string& start_scenario)
+    {
+        start_program(run, dir, make_world(dir, start_scenario));
+        ASSERT_TRUE(find_window(run)) << read_file(run.stderr_path);
+        wait_for_output(run.stdout_path, "data/cible.obj");
+    }
+
+    Screenshot shot(const std::string& name)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Screenshot image;
+        EXPECT_TRUE(take_screenshot(run, dir, &image, name));
+        return image;
+    }
+
+    // Lets the simulation run until simulated time has passed, at the fastest pace.
+    void fly_for_a_while(int milliseconds)
+    {
+        press_keys(run, "S S S");
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+
+    TempDir dir;
+    ProgramRun run;
+};
+
+TEST_F(ScreenTest, FuelBarStandsAtTheLeftBorderAndEmptiesWithThrust)
+{
+    start(scenario_text(0, -30, 0, 0, 0, 0));
+    const Screenshot full = shot("full");
+    const int column = panel_column(-4.07);
+    EXPECT_EQ(count_pixels(full, column, panel_row(1.9), column + 1, panel_row(-2.9), is_lit_red),
+              panel_row(-2.9) - panel_row(1.9))
+        << "the full bar runs from y = -3 to y = 2";
+    EXPECT_EQ(count_pixels(full, column, panel_row(2.3), column + 1, panel_row(2.1), is_lit_red), 0);
+    EXPECT_EQ(count_pixels(full, column, panel_row(-3.1), column + 1, panel_row(-3.3), is_lit_red), 0);
+    EXPECT_GT(count_pixels(full, 0, panel_row(0), 3, panel_row(0) + 1, is_lit_red), 0)
+        << "the bar touches the window's left border";
+
+    press_keys(run, "Down Down Down Down Down Down Down Down Down Down Down Down Down Down "
+                    "Down Down Down Down Down Down");
+    const Screenshot spent = shot("spent");
+    // 80 presses left: the bar now ends at y = 80 / 20 - 3 = 1.
+    EXPECT_EQ(count_pixels(spent, column, panel_row(1.8), column + 1, panel_row(1.2), is_lit_red), 0);
+    EXPECT_GT(count_pixels(spent, column, panel_row(0.8), column + 1, panel_row(-2.9), is_lit_red),
+              panel_row(-2.9) - panel_row(0.8) - 2);
+}
+
+TEST_F(ScreenTest, SpeedMarkNumbersAndHelpShowOnThePanel)
+{
+    start(scenario_text(0, -30, 0, 0, 0, 0));
+    press_keys(run, "p");
+    const Screenshot before = shot("before-help");
+    const int mark = count_pixels(before, panel_column(-3.84), panel_row(-2.89), panel_column(-3.71),
+                                  panel_row(-2.99), is_lit_blue);
+    EXPECT_GT(mark, 50) << "the blue speed mark beside the speed bar";
+    EXPECT_EQ(count_pixels(before, panel_column(-3.84), panel_row(-2.7), panel_column(-3.71),
+                           panel_row(-2.85), is_lit_blue),
+              0)
+        << "the mark is 0.12 high";
+    EXPECT_GT(count_pixels(before, panel_column(-3.5), panel_row(4.05), 800, panel_row(3.2),
+                           is_lit_red),
+              600)
+        << "the three number lines at the top";
+    const int help_region_before = count_pixels(before, panel_column(-1.0), panel_row(-1.35), 800,
+                                                panel_row(-3.1), is_lit_red);
+    press_keys(run, "h");
+    const Screenshot after = shot("after-help");
+    const int help_region_after = count_pixels(after, panel_column(-1.0), panel_row(-1.35), 800,
+                                               panel_row(-3.1), is_lit_red);
+    EXPECT_GT(help_region_after, help_region_before + 500) << "the seven help lines";
+}
+
+TEST_F(ScreenTest, ContactShowsTheVerdictMessage)
+{
+    start(scenario_text(0.2, -4, 0, 0, 2, 0));
+    const Screenshot before = shot("before-contact");
+    const int verdict_box[4] = {panel_column(-2.0), panel_row(3.15), 800, panel_row(2.9)};
+    EXPECT_EQ(count_pixels(before, verdict_box[0], verdict_box[1], verdict_box[2], verdict_box[3],
+                           is_lit_red),
+              0);
+    fly_for_a_while(3000);
+    const Screenshot after = shot("after-contact");
+    EXPECT_GT(count_pixels(after, verdict_box[0], verdict_box[1], verdict_box[2], verdict_box[3],
+                           is_lit_red),
+              300);
+}
+
+bool is_pure(int r, int g, int b, int wr, int wg, int wb)
+{
+    return r == wr && g == wg && b == wb;
+}
+bool is_trail_white(int r, int g, int b) { return is_pure(r, g, b, 255, 255, 255); }
+bool is_trail_red(int r, int g, int b) { return is_pure(r, g, b, 255, 0, 0); }
+bool is_trail_blue(int r, int g, int b) { return is_pure(r, g, b, 0, 0, 255); }
+
+TEST_F(ScreenTest, TrailIsRedAboveWhiteWithinAndBlueBelowThePlane)
+{
+    // Seen from straight above: x to the right, y up, the trail along x = 5.
+    start(scenario_text(5, -15, 2, 0, 1, -0.4));
+    press_keys(run, "v");
+    fly_for_a_while(4000);
+    press_keys(run, "p");
+    const Screenshot image = shot("trail");
+    const int column = 400 + static_cast<int>(5.0 / (60.0 * 0.41421356) * 400.0);
+    const int left = column - 12, right = column + 12;
+    EXPECT_GT(count_pixels(image, left, 0, right, 800, is_trail_red), 20);
+    EXPECT_GT(count_pixels(image, left, 0, right, 800, is_trail_white), 5);
+    EXPECT_GT(count_pixels(image, left, 0, right, 800, is_trail_blue), 20);
+}
+
+int differing_pixels(const Screenshot& a, const Screenshot& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height && y < b.height; ++y) {
+        for (int x = 0; x < a.width && x < b.width; ++x) {
+            int r1, g1, b1, r2, g2, b2;
+            a.at(x, y, &r1, &g1, &b1);
+            b.at(x, y, &r2, &g2, &b2);
+            if (std::abs(r1 - r2) + std::abs(g1 - g2) + std::abs(b1 - b2) > 30) ++count;
+        }
+    }
+    return count;
+}
+
+bool not_black(int r, int g, int b) { return r + g + b > 30; }
+
+TEST_F(ScreenTest, ThreeCamerasShowThreeViews)
+{
+    start(scenario_text(0, -8, 0, 0, 0, 0));
+    press_keys(run, "p");
+    const Screenshot chaser = shot("chaser");
+    press_keys(run, "v");
+    const Screenshot above = shot("rotation");
+    press_keys(run, "t");
+    // In translation, a drag of 50 pixels to the right shifts the scene 5 units right.
+    drag(run, 400, 400, 450, 400);
+    const Screenshot shifted = shot("translation");
+    EXPECT_GT(differing_pixels(chaser, above), 2000);
+    EXPECT_GT(differing_pixels(above, shifted), 500);
+    // From above the target stands at the centre of the window; shifted, 5 units right.
+    const int shifted_centre = 400 + static_cast<int>(5.0 / (60.0 * 0.41421356) * 400.0);
+    EXPECT_GT(count_pixels(above, 390, 390, 410, 410, not_black), 100);
+    EXPECT_LT(count_pixels(shifted, 390, 390, 410, 410, not_black), 20);
+    EXPECT_GT(count_pixels(shifted, shifted_centre - 10, 390, shifted_centre + 10, 410, not_black),
+              100);
+}
+
+}  // namespace
