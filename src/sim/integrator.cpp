@@ -1,5 +1,6 @@
 // Hill / Clohessy-Wiltshire equations, one paced interval at a time, and the trail.
 #include <cstddef>
+#include <limits>
 
 #include "simulation.h"
 
@@ -19,6 +20,10 @@ double accel_z(double, double, double z, double, double, double, double f)
 }
 
 namespace {
+
+// The counters run for as long as the program does; they must not overflow
+// (a negative step count would send the trail fill below entry 0).
+constexpr int counter_limit = std::numeric_limits<int>::max();
 
 // Velocity by the explicit midpoint rule, then position by a forward step with
 // the velocity just updated.
@@ -83,7 +88,9 @@ void step_simulation()
         for (long i = 1; i <= max_substeps && i <= s.interval / h; ++i) substep(s, h);
     }
     s.fx = s.fy = s.fz = 0.0;
-    s.steps += 1;
+    // Past the limit the count only decides that the trail scrolls, which it
+    // does for any count of at least nx.
+    if (s.steps < counter_limit) s.steps += 1;
     record_trail(s, scenario.nx);
 }
 
@@ -91,7 +98,8 @@ void idle_tick()
 {
     SimulationState& s = simulation;
     if (s.paused != 0) return;
-    s.idle_count += 1;
+    // Wrapping to 0 keeps the step rhythm for every pace that divides 2^31.
+    s.idle_count = s.idle_count < counter_limit ? s.idle_count + 1 : 0;
     if (s.pace < 1) s.pace = 1;
     if (s.idle_count % s.pace == 0) step_simulation();
 }
