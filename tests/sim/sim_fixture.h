@@ -1,0 +1,147 @@
+// Shared fixture of the simulation tests: the program-wide records put back to
+// their start values around every test, scenario files written into a private
+// temporary directory, and capture of the console in the order it was written.
+#ifndef ORVANEL_TEST_SIM_FIXTURE_H
+#define ORVANEL_TEST_SIM_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+#include "simulation.h"
+#include "temp_files.h"
+
+// The eleven values of a scenario file, as a test wants to write them.
+struct ScenarioValues {
+    double dt = 0.005;
+    int nx = 100;
+    double trois = 3.0;
+    double Omega = 0.0;
+    double X0 = 0.0, Y0 = -20.0, Z0 = 0.0;
+    double Xp0 = 0.0, Yp0 = 0.0, Zp0 = 0.0;
+    double p = 2.0;
+};
+
+// One item per line, the way the shipped files are written.
+inline std::string scenario_text(const ScenarioValues& v)
+{
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "dt=%.17g\nnx=%d\ntrois=%.17g\nOmega=%.17g\nX0=%.17g\nY0=%.17g\nZ0=%.17g\n"
+                  "Xp0=%.17g\nYp0=%.17g\nZp0=%.17g\np=%.17g\n",
+                  v.dt, v.nx, v.trois, v.Omega, v.X0, v.Y0, v.Z0, v.Xp0, v.Yp0, v.Zp0, v.p);
+    return text;
+}
+
+// Runs the call with standard output and standard error both sent to one
+// file, and returns what they received, interleaved as it was written.
+template <class Call>
+std::string capture_console(Call call)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    FILE* sink = std::tmpfile();
+    if (sink == nullptr) return "<no temporary file>";
+    const int saved_out = dup(STDOUT_FILENO);
+    const int saved_err = dup(STDERR_FILENO);
+    dup2(fileno(sink), STDOUT_FILENO);
+    dup2(fileno(sink), STDERR_FILENO);
+    call();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    dup2(saved_out, STDOUT_FILENO);
+    dup2(saved_err, STDERR_FILENO);
+    close(saved_out);
+    close(saved_err);
+    std::string text;
+    std::rewind(sink);
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, sink)) > 0) text.append(chunk, n);
+    std::fclose(sink);
+    return text;
+}
+
+// What a call wrote on standard output and on standard error.
+struct Console {
+    std::string out;
+    std::string err;
+};
+
+template <class Call>
+Console capture_streams(Call call)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    call();
+    Console console;
+    console.out = testing::internal::GetCapturedStdout();
+    console.err = testing::internal::GetCapturedStderr();
+    return console;
+}
+
+// Resets quietly (the trace line is checked by the scenario file tests).
+inline void quiet_reset()
+{
+    capture_console([] { reset_simulation(); });
+}
+
+inline bool state_is_finite(const SimulationState& s)
+{
+    return std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z) &&
+           std::isfinite(s.xp) && std::isfinite(s.yp) && std::isfinite(s.zp) &&
+           std::isfinite(s.temps);
+}
+
+// A run the rest of the program can go on with: finite numbers, a trail of
+// nx + 1 entries in each array, a usable sub-step.
+inline void expect_sound_state()
+{
+    EXPECT_TRUE(state_is_finite(simulation));
+    EXPECT_GE(scenario.nx, min_trail_length);
+    EXPECT_LE(scenario.nx, max_trail_length);
+    const size_t entries = static_cast<size_t>(scenario.nx) + 1;
+    EXPECT_EQ(simulation.trail_x.size(), entries);
+    EXPECT_EQ(simulation.trail_y.size(), entries);
+    EXPECT_EQ(simulation.trail_z.size(), entries);
+    EXPECT_TRUE(simulation.trail_allocated);
+    EXPECT_GE(scenario.dt, min_dt);
+    EXPECT_TRUE(std::isfinite(scenario.dt));
+    EXPECT_TRUE(std::isfinite(scenario.Omega) && std::isfinite(scenario.trois) &&
+                std::isfinite(scenario.p));
+}
+
+// Every test starts from the records as they are before the first reset and
+// leaves them that way.
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override { restore_start_values(); }
+    void TearDown() override { restore_start_values(); }
+
+    static void restore_start_values()
+    {
+        simulation = SimulationState{};
+        scenario = Scenario{};
+    }
+
+    // Writes a scenario file and makes it the one the next reset reads.
+    const std::string& use_scenario(const std::string& name, const std::string& text)
+    {
+        path_ = dir_.write(name, text);
+        simulation.scenario_path = path_.c_str();
+        return path_;
+    }
+    const std::string& use_scenario(const ScenarioValues& values)
+    {
+        return use_scenario("scenario.in", scenario_text(values));
+    }
+
+    TempDir dir_;
+    std::string path_;
+};
+
+#endif
