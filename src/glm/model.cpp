@@ -1,4 +1,5 @@
 // Model bookkeeping: groups, materials, paths, release, exit and preconditions.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,4 +30,51 @@ ModelGroup::~ModelGroup()
     // A long list would overflow the stack if each link destroyed the next.
     std::unique_ptr<ModelGroup> rest = std::move(next);
     while (rest) rest = std::move(rest->next);
+}
+
+ModelGroup* glmLookupGroup(Model* model, const char* name)
+{
+    GLM_REQUIRE(model, "model");
+    for (ModelGroup* group = model->groups.get(); group != nullptr; group = group->next.get())
+        if (group->name == name) return group;
+    return nullptr;
+}
+
+ModelGroup* glmEnsureGroup(Model* model, const char* name)
+{
+    ModelGroup* found = glmLookupGroup(model, name);
+    if (found != nullptr) return found;
+    std::unique_ptr<ModelGroup> group(new ModelGroup());
+    group->name = name;
+    group->next = std::move(model->groups);
+    model->groups = std::move(group);
+    model->groupcount++;
+    return model->groups.get();
+}
+
+uint32_t glmFindMaterial(Model* model, const char* name)
+{
+    GLM_REQUIRE(model, "model");
+    // The count bounds the scan even if it ran ahead of the array.
+    uint32_t usable = static_cast<uint32_t>(
+        std::min<size_t>(model->materialcount, model->materials.size()));
+    for (uint32_t i = 0; i < usable; ++i)
+        if (model->materials[i].name == name) return i;
+    std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
+    return 0;
+}
+
+std::string glmDirectoryOf(const char* path)
+{
+    // Only '/' separates directories; the slash stays so a file name can follow.
+    const char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) return std::string();
+    return std::string(path, static_cast<size_t>(slash - path) + 1);
+}
+
+void glmRelease(Model* model)
+{
+    GLM_REQUIRE(model, "model");
+    // The record owns everything; the group list unlinks itself iteratively.
+    delete model;
 }
