@@ -71,6 +71,18 @@ inline void give_facet_normals(Model& model)
     model.facetnorms = one_based(values, 3);
 }
 
+// One texture coordinate pair per vertex (its x and y), each corner using its vertex's.
+inline void give_vertex_texcoords(Model& model)
+{
+    std::vector<float> values;
+    for (uint32_t i = 1; i <= model.vertexcount; ++i)
+        values.insert(values.end(), {model.vertices[3 * i], model.vertices[3 * i + 1]});
+    for (ModelTriangle& triangle : model.triangles)
+        for (int c = 0; c < 3; ++c) triangle.texcoordidx[c] = triangle.vertexidx[c];
+    model.texcoordcount = model.vertexcount;
+    model.texcoords = one_based(values, 2);
+}
+
 inline ModelMaterial make_material(const std::string& name, float shade, float shininess)
 {
     ModelMaterial material{};
