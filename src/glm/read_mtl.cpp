@@ -20,6 +20,7 @@ struct MtlReading {
     const std::string* path;               // built path, for messages
     ModelText text;
     Scanner scan;
+    const char* statement = nullptr;       // first byte of the statement being read
     std::vector<ModelMaterial>* materials;
     uint32_t current = 0;                  // material the statements change
 };
@@ -52,7 +53,7 @@ uint32_t count_materials(const std::string& path, const ModelText& text)
     std::string_view token;
     while (glm_read_token(s, &token)) {
         if (token[0] == 'n') {
-            if (count >= material_limit) mtl_failed(path, text, s.pos, "too many materials");
+            if (count >= material_limit) mtl_failed(path, text, token.data(), "too many materials");
             ++count;
         }
         glm_skip_line(s);
@@ -63,7 +64,7 @@ uint32_t count_materials(const std::string& path, const ModelText& text)
 void new_material(MtlReading& r)
 {
     if (size_t{r.current} + 1 >= r.materials->size())
-        mtl_failed(*r.path, r.text, r.scan.pos, "the counting and filling passes disagree");
+        mtl_failed(*r.path, r.text, r.statement, "the counting and filling passes disagree");
     ++r.current;
     char name[name_buffer_size];
     glm_take_name(r.scan, name);
@@ -97,6 +98,7 @@ void fill_materials(MtlReading& r)
 {
     std::string_view token;
     while (glm_read_token(r.scan, &token)) {
+        r.statement = token.data();
         ModelMaterial& m = (*r.materials)[r.current];
         switch (token[0]) {
         case 'n': new_material(r); break;
@@ -126,7 +128,7 @@ void glmReadMTL(Model* model, const char* name)
     const uint32_t count = count_materials(path, text);
     std::vector<ModelMaterial> materials(count, default_material());
     materials[0].name = "default";
-    MtlReading r{&path, text, Scanner{text.begin, text.end}, &materials};
+    MtlReading r{&path, text, Scanner{text.begin, text.end}, nullptr, &materials};
     fill_materials(r);
     // A later library replaces the earlier one entirely.
     model->materials = std::move(materials);

@@ -29,6 +29,7 @@ struct ObjReading {
     Model* model;
     ModelText text;
     Scanner scan;
+    const char* statement = nullptr;  // first byte of the statement being read
     ModelGroup* group = nullptr;  // current group, never null once started
     uint32_t material = 0;        // current material (filling pass)
     // Counting pass: elements seen. Filling pass: next 1-based slot
@@ -41,7 +42,8 @@ struct ObjReading {
 {
     std::fflush(stdout);
     std::fprintf(stderr, "glmReadOBJ() failed: \"%s\": %s on line %u.\n",
-                 r.model->filepath.c_str(), problem, glm_line_number(r.text, r.scan.pos));
+                 r.model->filepath.c_str(), problem,
+                 glm_line_number(r.text, r.statement != nullptr ? r.statement : r.scan.pos));
     glmExit(1);
 }
 
@@ -285,6 +287,7 @@ void glmFirstPass(Model* model, const ModelText& text)
     r.group = glmEnsureGroup(model, "default");
     std::string_view token;
     while (glm_read_token(r.scan, &token)) {
+        r.statement = token.data();
         switch (token[0]) {
         case 'v': count_vertex_statement(r, token); break;
         case 'm': read_library(r); break;
@@ -317,6 +320,7 @@ void glmFillPass(Model* model, const ModelText& text)
     r.vertices = r.normals = r.texcoords = 1;
     std::string_view token;
     while (glm_read_token(r.scan, &token)) {
+        r.statement = token.data();
         switch (token[0]) {
         case 'v': fill_vertex_statement(r, token); break;
         case 'u': use_material(r); break;
@@ -325,6 +329,7 @@ void glmFillPass(Model* model, const ModelText& text)
         default: glm_skip_line(r.scan); break;  // '#', 'm' and the rest
         }
     }
+    r.statement = nullptr;
     check_filled(r);
 }
 
