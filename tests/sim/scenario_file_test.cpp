@@ -166,7 +166,7 @@ TEST_P(BadItemTest, IsReportedAndReplacedBySoundValue)
     std::string text = scenario_text(ScenarioValues{});
     const std::string item = GetParam().item;
     const std::string key = item.substr(0, item.find('=') + 1);
-    const size_t at = text.find("\n" + key) + 1;
+    const size_t at = ("\n" + text).find("\n" + key);  // the item's offset in text
     text.replace(at, text.find('\n', at) - at, item);
     const std::string& path = use_scenario("bad.in", text);
 
