@@ -99,17 +99,45 @@ void count_triangle(ObjReading& r)
     count_one(r, &r.group->trianglecount);
 }
 
+void count_triangles(ObjReading& r, uint32_t triangles);
+
 // A face of n corners counts n - 2 triangles, and at least one.
+void count_triangles(ObjReading& r, uint32_t triangles)
+{
+    if (triangles > count_limit - r.triangles || triangles > count_limit - r.group->trianglecount)
+        obj_failed(r, "too many elements");
+    r.triangles += triangles;
+    r.group->trianglecount += triangles;
+}
+
+template <CornerForm F>
+void count_corners(ObjReading& r)
+{
+    const int plain = glm_count_plain_corners<F>(r.scan);
+    if (plain >= 0) {
+        const int corners = 1 + plain;  // the first corner was the token
+        count_triangles(r, corners >= 3 ? static_cast<uint32_t>(corners - 2) : 1u);
+        return;
+    }
+    CornerIndices ignored;
+    glm_scan_corner_as<F, false>(r.scan, &ignored);
+    glm_scan_corner_as<F, false>(r.scan, &ignored);
+    count_triangle(r);
+    while (glm_scan_corner_as<F, false>(r.scan, &ignored) >= 1) count_triangle(r);
+}
+
 void count_face(ObjReading& r)
 {
     std::string_view first = no_token;
     glm_read_token(r.scan, &first);
-    const CornerForm form = glm_choose_form(first);
-    CornerIndices ignored;
-    glm_scan_corner(r.scan, form, &ignored);
-    glm_scan_corner(r.scan, form, &ignored);
-    count_triangle(r);
-    while (glm_scan_corner(r.scan, form, &ignored) >= 1) count_triangle(r);
+    switch (glm_choose_form(first)) {
+    case CornerForm::vertex: count_corners<CornerForm::vertex>(r); break;
+    case CornerForm::vertex_texcoord: count_corners<CornerForm::vertex_texcoord>(r); break;
+    case CornerForm::vertex_texcoord_normal:
+        count_corners<CornerForm::vertex_texcoord_normal>(r);
+        break;
+    case CornerForm::vertex_normal: count_corners<CornerForm::vertex_normal>(r); break;
+    }
 }
 
 // The library is read at once, so every material exists before any usemtl.
@@ -126,7 +154,7 @@ void read_library(ObjReading& r)
 // ---------------------------------------------------------------------------
 
 // Reads width floats into the next slot of a 1-based array.
-void fill_vector(ObjReading& r, uint32_t* next, uint32_t count, std::vector<float>& array,
+GLM_ALWAYS_INLINE void fill_vector(ObjReading& r, uint32_t* next, uint32_t count, std::vector<float>& array,
                  size_t width)
 {
     const size_t first = width * *next;
@@ -155,15 +183,11 @@ struct IndexKind {
     uint32_t next;
 };
 
-// A face index as an array position: positive indices as written (forward
-// references up to the count allowed), negative ones back from the latest
-// element read so far.
-uint32_t resolve_index(const ObjReading& r, int64_t written, const IndexKind& kind)
+// Ends reading on a face index that names no element of its array.
+[[noreturn]] void bad_index(const ObjReading& r, int64_t written, const IndexKind& kind)
 {
     char problem[message_size];
     const int64_t read_so_far = static_cast<int64_t>(kind.next) - 1;
-    const int64_t index = written < 0 ? read_so_far + 1 + written : written;
-    if (index >= 1 && index <= kind.count) return static_cast<uint32_t>(index);
     if (written >= 0 && kind.count == 0)
         std::snprintf(problem, sizeof problem, "%s index %" PRId64 " out of range (the file has no %s)",
                       kind.name, written, kind.plural);
@@ -179,12 +203,22 @@ uint32_t resolve_index(const ObjReading& r, int64_t written, const IndexKind& ki
     obj_failed(r, problem);
 }
 
+// A face index as an array position: positive indices as written (forward
+// references up to the count allowed), negative ones back from the latest
+// element read so far.
+GLM_ALWAYS_INLINE uint32_t resolve_index(const ObjReading& r, int64_t written, const IndexKind& kind)
+{
+    const int64_t index = written < 0 ? static_cast<int64_t>(kind.next) + written : written;
+    if (index < 1 || index > kind.count) bad_index(r, written, kind);
+    return static_cast<uint32_t>(index);
+}
+
 // One corner's indices, resolved; fields the form does not carry stay 0.
 struct Corner {
     uint32_t vertex = 0, texcoord = 0, normal = 0;
 };
 
-Corner resolve_corner(const ObjReading& r, CornerForm form, const CornerIndices& read)
+GLM_ALWAYS_INLINE Corner resolve_corner(const ObjReading& r, CornerForm form, const CornerIndices& read)
 {
     const Model* m = r.model;
     Corner c;
@@ -199,7 +233,7 @@ Corner resolve_corner(const ObjReading& r, CornerForm form, const CornerIndices&
 }
 
 // Stores the triangle a, b, c in the next slot and lists it in the current group.
-void store_triangle(ObjReading& r, const Corner& a, const Corner& b, const Corner& c)
+GLM_ALWAYS_INLINE void store_triangle(ObjReading& r, const Corner& a, const Corner& b, const Corner& c)
 {
     Model* m = r.model;
     ModelGroup* g = r.group;
@@ -218,24 +252,36 @@ void store_triangle(ObjReading& r, const Corner& a, const Corner& b, const Corne
 
 // The first three corners make one triangle; each further corner adds a fan
 // triangle around the first. Missing corners repeat the last values read.
+template <CornerForm F>
+void fill_corners(ObjReading& r, std::string_view first)
+{
+    CornerIndices read;
+    Scanner token = glm_token_scanner(first);
+    glm_scan_corner_as<F, true>(token, &read);
+    const Corner a = resolve_corner(r, F, read);
+    glm_scan_corner_as<F, true>(r.scan, &read);
+    Corner b = resolve_corner(r, F, read);
+    glm_scan_corner_as<F, true>(r.scan, &read);
+    Corner c = resolve_corner(r, F, read);
+    store_triangle(r, a, b, c);
+    while (glm_scan_corner_as<F, true>(r.scan, &read) >= 1) {
+        b = c;
+        c = resolve_corner(r, F, read);
+        store_triangle(r, a, b, c);
+    }
+}
+
 void fill_face(ObjReading& r)
 {
     std::string_view first = no_token;
     glm_read_token(r.scan, &first);
-    const CornerForm form = glm_choose_form(first);
-    CornerIndices read;
-    Scanner token = glm_token_scanner(first);
-    glm_scan_corner(token, form, &read);
-    const Corner a = resolve_corner(r, form, read);
-    glm_scan_corner(r.scan, form, &read);
-    Corner b = resolve_corner(r, form, read);
-    glm_scan_corner(r.scan, form, &read);
-    Corner c = resolve_corner(r, form, read);
-    store_triangle(r, a, b, c);
-    while (glm_scan_corner(r.scan, form, &read) >= 1) {
-        b = c;
-        c = resolve_corner(r, form, read);
-        store_triangle(r, a, b, c);
+    switch (glm_choose_form(first)) {
+    case CornerForm::vertex: fill_corners<CornerForm::vertex>(r, first); break;
+    case CornerForm::vertex_texcoord: fill_corners<CornerForm::vertex_texcoord>(r, first); break;
+    case CornerForm::vertex_texcoord_normal:
+        fill_corners<CornerForm::vertex_texcoord_normal>(r, first);
+        break;
+    case CornerForm::vertex_normal: fill_corners<CornerForm::vertex_normal>(r, first); break;
     }
 }
 

@@ -2,6 +2,7 @@
 // "%f" conversions the inline fast path leaves to strtof.
 #include "scanner.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -14,6 +15,13 @@ const double exact_powers_of_ten[exact_power_limit + 1] = {
     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
 };
 
+const uint64_t exact_integer_powers_of_ten[mantissa_digit_limit + 1] = {
+    1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u,
+    10000000000u, 100000000000u, 1000000000000u, 10000000000000u, 100000000000000u,
+    1000000000000000u, 10000000000000000u, 100000000000000000u, 1000000000000000000u,
+    10000000000000000000u,
+};
+
 namespace {
 
 // Reading chunk for files whose size the system does not tell (pipes).
@@ -23,22 +31,31 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Turns every CR LF pair into LF in place, as a text-mode stream would;
-// returns the new size. A lone CR stays.
-size_t translate_line_ends(char* bytes, size_t size)
+// Copies size bytes, turning every CR LF pair into LF as a text-mode stream
+// would (a lone CR stays); returns the bytes written.
+size_t copy_translating_line_ends(const char* from, size_t size, char* to)
 {
-    char* const end = bytes + size;
-    char* cr = static_cast<char*>(std::memchr(bytes, '\r', size));
-    if (cr == nullptr) return size;
-    char* out = cr;
-    for (const char* in = cr; in < end; ++in) {
+    const char* const end = from + size;
+    char* out = to;
+    for (const char* in = from; in < end; ++in) {
         if (*in == '\r' && in + 1 < end && in[1] == '\n') continue;
         *out++ = *in;
     }
-    return static_cast<size_t>(out - bytes);
+    return static_cast<size_t>(out - to);
 }
 
-// Reads the whole stream into text, growing the buffer only for unsized files.
+bool has_crlf(const char* bytes, size_t size)
+{
+    const char* const end = bytes + size;
+    for (const char* p = bytes; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+        if (p == nullptr) return false;
+        if (p + 1 < end && p[1] == '\n') return true;
+    }
+    return false;
+}
+
+// Reads the whole stream into a private copy, growing it only for unsized files.
 bool read_all(std::FILE* file, size_t expected, LoadedText* text)
 {
     size_t capacity = expected > 0 ? expected : unsized_chunk;
@@ -57,8 +74,27 @@ bool read_all(std::FILE* file, size_t expected, LoadedText* text)
         if (got == 0) break;
     }
     if (std::ferror(file)) return false;
-    text->size = translate_line_ends(bytes.get(), used);
-    text->bytes = std::move(bytes);
+    // Translating in place is safe: the output never runs ahead of the input.
+    text->size = copy_translating_line_ends(bytes.get(), used, bytes.get());
+    text->copy = std::move(bytes);
+    return true;
+}
+
+// Maps a regular file read-only; a file with CR LF pairs is copied translated.
+bool map_file(int descriptor, size_t size, LoadedText* text)
+{
+    void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
+    if (mapped == MAP_FAILED) return false;
+    std::unique_ptr<const char, MappingRelease> mapping(static_cast<const char*>(mapped),
+                                                        MappingRelease{size});
+    if (!has_crlf(mapping.get(), size)) {
+        text->mapping = std::move(mapping);
+        text->size = size;
+        return true;
+    }
+    std::unique_ptr<char[]> bytes(new char[size]);
+    text->size = copy_translating_line_ends(mapping.get(), size, bytes.get());
+    text->copy = std::move(bytes);
     return true;
 }
 
@@ -85,6 +121,11 @@ bool lower_is(const char* p, char letter) { return (*p | 0x20) == letter; }
 
 }  // namespace
 
+void MappingRelease::operator()(const char* first) const
+{
+    munmap(const_cast<char*>(first), length);
+}
+
 bool glm_load_text(const char* path, LoadedText* text)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
@@ -92,6 +133,8 @@ bool glm_load_text(const char* path, LoadedText* text)
     struct stat status;
     if (fstat(fileno(file.get()), &status) != 0 || S_ISDIR(status.st_mode)) return false;
     size_t expected = S_ISREG(status.st_mode) ? static_cast<size_t>(status.st_size) : 0;
+    // Mapping avoids both a copy and fresh zeroed pages for the whole file.
+    if (expected > 0 && map_file(fileno(file.get()), expected, text)) return true;
     return read_all(file.get(), expected, text);
 }
 

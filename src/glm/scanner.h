@@ -19,7 +19,15 @@
 #include <memory>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "glm.h"
+
+// The scanning functions are small and called per byte or per number; the
+// passes only reach their speed with them folded into the loops.
+#define GLM_ALWAYS_INLINE inline __attribute__((always_inline))
 
 // Bytes a line skip or a name takes at most (a 128-byte line buffer).
 constexpr size_t line_limit = 127;
@@ -32,18 +40,27 @@ struct Scanner {
     const char* end;  // one past the last byte
 };
 
-// A whole file loaded in memory, CR LF pairs already turned into LF.
-struct LoadedText {
-    std::unique_ptr<char[]> bytes;  // owned buffer
-    size_t size = 0;                // bytes used
+// Unmaps a file mapping of the recorded length.
+struct MappingRelease {
+    size_t length = 0;
+    void operator()(const char* first) const;
 };
 
-// Loads a regular file; false when it cannot be opened or read (or is a directory).
+// A whole file in memory, CR LF pairs already turned into LF: the file itself
+// mapped read-only when it has no CR LF pair, otherwise a translated copy.
+struct LoadedText {
+    std::unique_ptr<const char, MappingRelease> mapping;  // the mapped file, or none
+    std::unique_ptr<char[]> copy;                         // the bytes read, or none
+    size_t size = 0;                                      // bytes used
+};
+
+// Loads a file; false when it cannot be opened or read (or is a directory).
 bool glm_load_text(const char* path, LoadedText* text);
 // The loaded bytes as the range the reading passes scan.
 inline ModelText glm_text_of(const LoadedText& text)
 {
-    return ModelText{text.bytes.get(), text.bytes.get() + text.size};
+    const char* first = text.mapping ? text.mapping.get() : text.copy.get();
+    return ModelText{first, first + text.size};
 }
 // 1-based number of the line that holds position pos of the text.
 unsigned glm_line_number(const ModelText& text, const char* pos);
@@ -58,17 +75,71 @@ bool glm_convert_float(const char* first, const char* last, float* value);
 // ---------------------------------------------------------------------------
 
 // The C locale's isspace: ' ', '\t', '\n', '\v', '\f', '\r'.
-inline bool glm_is_blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+GLM_ALWAYS_INLINE bool glm_is_blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-inline bool glm_is_digit(char c) { return c >= '0' && c <= '9'; }
+GLM_ALWAYS_INLINE bool glm_is_digit(char c) { return c >= '0' && c <= '9'; }
 
-inline void glm_skip_blanks(Scanner& s)
+// Word-at-a-time digit handling: eight bytes loaded at once (little-endian).
+constexpr size_t word_bytes = 8;
+
+GLM_ALWAYS_INLINE uint64_t glm_load_word(const char* p)
+{
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Nonzero in every byte of the word that is not an ASCII digit, exact up to
+// the first such byte (a carry may disturb the bytes after it).
+GLM_ALWAYS_INLINE uint64_t glm_non_digit_bytes(uint64_t word)
+{
+    constexpr uint64_t high_nibbles = 0xF0F0F0F0F0F0F0F0u;
+    constexpr uint64_t threes = 0x3030303030303030u;  // high nibble of '0'..'9'
+    constexpr uint64_t sixes = 0x0606060606060606u;   // pushes ':'..'?' out of it
+    return ((word & high_nibbles) ^ threes) | (((word + sixes) & high_nibbles) ^ threes);
+}
+
+// End of the run of digits that starts at p.
+GLM_ALWAYS_INLINE const char* glm_skip_digits(const char* p, const char* end)
+{
+    while (static_cast<size_t>(end - p) >= word_bytes) {
+        uint64_t non_digits = glm_non_digit_bytes(glm_load_word(p));
+        if (non_digits != 0) return p + (__builtin_ctzll(non_digits) >> 3);
+        p += word_bytes;
+    }
+    while (p < end && glm_is_digit(*p)) ++p;
+    return p;
+}
+
+// Value of the digits first..last; runs too long for 64 bits saturate.
+GLM_ALWAYS_INLINE int64_t glm_digits_value(const char* first, const char* last, const char* end)
+{
+    const size_t count = static_cast<size_t>(last - first);
+    if (count == 0) return 0;
+    if (count <= word_bytes && static_cast<size_t>(end - first) >= word_bytes) {
+        // Digits moved to the top of the word, then combined pairwise:
+        // 8 digits -> 4 pairs -> 2 quads -> 1 value.
+        uint64_t w = glm_load_word(first) << (8 * (word_bytes - count));
+        w &= 0x0F0F0F0F0F0F0F0Fu;
+        w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFu;
+        w = (w * 100 + (w >> 16)) & 0x0000FFFF0000FFFFu;
+        w = (w * 10000 + (w >> 32)) & 0xFFFFFFFFu;
+        return static_cast<int64_t>(w);
+    }
+    constexpr int64_t saturated = INT64_MAX / 10 - 1;
+    int64_t n = 0;
+    for (const char* p = first; p < last; ++p)
+        if (n < saturated) n = n * 10 + (*p - '0');
+    return n;
+}
+
+GLM_ALWAYS_INLINE void glm_skip_blanks(Scanner& s)
 {
     while (s.pos < s.end && glm_is_blank(*s.pos)) ++s.pos;
 }
 
 // Reads a "%s" token of any length; false at the end of the text.
-inline bool glm_read_token(Scanner& s, std::string_view* token)
+GLM_ALWAYS_INLINE bool glm_read_token(Scanner& s, std::string_view* token)
 {
     glm_skip_blanks(s);
     if (s.pos == s.end) return false;
@@ -78,25 +149,44 @@ inline bool glm_read_token(Scanner& s, std::string_view* token)
     return true;
 }
 
+// Position just after the first '\n' of the room bytes at p, or p + room.
+// Lines are short, so a 16-byte compare beats a call to memchr.
+GLM_ALWAYS_INLINE const char* glm_after_line_end(const char* p, size_t room)
+{
+#ifdef __SSE2__
+    constexpr size_t lane_bytes = 16;
+    const __m128i newline = _mm_set1_epi8('\n');
+    while (room >= lane_bytes) {
+        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newline));
+        if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits)) + 1;
+        p += lane_bytes;
+        room -= lane_bytes;
+    }
+#endif
+    for (; room > 0; --room)
+        if (*p++ == '\n') return p;
+    return p;
+}
+
 // Takes the rest of the line: up to and including '\n', at most line_limit bytes.
-inline std::string_view glm_take_line(Scanner& s)
+GLM_ALWAYS_INLINE std::string_view glm_take_line(Scanner& s)
 {
     size_t room = static_cast<size_t>(s.end - s.pos);
     if (room > line_limit) room = line_limit;
     const char* first = s.pos;
-    const void* newline = std::memchr(first, '\n', room);
-    s.pos = newline != nullptr ? static_cast<const char*>(newline) + 1 : first + room;
+    s.pos = glm_after_line_end(first, room);
     return std::string_view(first, static_cast<size_t>(s.pos - first));
 }
 
-inline void glm_skip_line(Scanner& s) { glm_take_line(s); }
+GLM_ALWAYS_INLINE void glm_skip_line(Scanner& s) { glm_take_line(s); }
 
 // The part of a token or line a C string would hold: up to its first NUL.
-inline std::string_view glm_c_string_part(std::string_view text)
+GLM_ALWAYS_INLINE std::string_view glm_c_string_part(std::string_view text)
 {
-    const void* nul = std::memchr(text.data(), '\0', text.size());
-    if (nul == nullptr) return text;
-    return text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\0') return text.substr(0, i);
+    return text;
 }
 
 // Name rule: of the rest of the line, the second blank-separated word if there
@@ -122,6 +212,8 @@ constexpr int mantissa_digit_limit = 19;
 
 // Powers of ten 1e0..1e22, all exact in double precision.
 extern const double exact_powers_of_ten[exact_power_limit + 1];
+// Powers of ten 10^0..10^19 as integers.
+extern const uint64_t exact_integer_powers_of_ten[mantissa_digit_limit + 1];
 
 // True when the double lies exactly halfway between two adjacent floats, where
 // rounding it to float could differ from rounding the decimal number directly.
@@ -140,7 +232,7 @@ inline bool glm_is_float_tie(double d)
 // within 1e22 are converted exactly in double precision and rounded once to
 // float, which equals strtof unless the double is a float tie; everything else
 // goes to the general path, which ends in strtof.
-inline int glm_scan_float(Scanner& s, float* value)
+GLM_ALWAYS_INLINE int glm_scan_float(Scanner& s, float* value)
 {
     glm_skip_blanks(s);
     if (s.pos == s.end) return scan_end_of_text;
@@ -150,32 +242,29 @@ inline int glm_scan_float(Scanner& s, float* value)
     if (*p == '-' || *p == '+') ++p;
     if (p == end || !(glm_is_digit(*p) || *p == '.') || (*p == '0' && p + 1 < end && (p[1] | 0x20) == 'x'))
         return glm_scan_float_general(s, value);
-    uint64_t mantissa = 0;
-    int digits = 0;           // significant digits in mantissa
-    int64_t exponent = 0;     // power of ten applied to mantissa
-    bool any_digit = false, dot = false;
-    for (; p < end; ++p) {
-        const char c = *p;
-        if (glm_is_digit(c)) {
-            any_digit = true;
-            if (digits >= mantissa_digit_limit) return glm_scan_float_general(s, value);
-            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
-            if (mantissa != 0) ++digits;
-            if (dot) --exponent;
-        } else if (c == '.' && !dot) {
-            dot = true;
-        } else {
-            break;
-        }
+    const char* const integer_end = glm_skip_digits(p, end);
+    const char* fraction = integer_end;
+    const char* fraction_end = integer_end;
+    if (integer_end < end && *integer_end == '.') {
+        fraction = integer_end + 1;
+        fraction_end = glm_skip_digits(fraction, end);
     }
-    if (!any_digit) return glm_scan_float_general(s, value);
+    const size_t integer_digits = static_cast<size_t>(integer_end - p);
+    const size_t fraction_digits = static_cast<size_t>(fraction_end - fraction);
+    if (integer_digits + fraction_digits == 0 || integer_digits + fraction_digits > mantissa_digit_limit)
+        return glm_scan_float_general(s, value);
+    const uint64_t mantissa =
+        static_cast<uint64_t>(glm_digits_value(p, integer_end, end)) * exact_integer_powers_of_ten[fraction_digits] +
+        static_cast<uint64_t>(glm_digits_value(fraction, fraction_end, end));
+    int64_t exponent = -static_cast<int64_t>(fraction_digits);
+    p = fraction_end;
     if (p < end && (*p | 0x20) == 'e') {
         const char* q = p + 1;
         bool exponent_negative = false;
         if (q < end && (*q == '-' || *q == '+')) exponent_negative = *q++ == '-';
         int64_t written = 0;
         for (; q < end && glm_is_digit(*q); ++q) {
-            if (written > exact_power_limit) return glm_scan_float_general(s, value);
+            if (written > exact_power_limit + mantissa_digit_limit) return glm_scan_float_general(s, value);
             written = written * 10 + (*q - '0');
         }
         exponent += exponent_negative ? -written : written;
@@ -198,35 +287,42 @@ inline int glm_scan_float(Scanner& s, float* value)
 
 // Reads up to count floats as "%f %f %f" does, stopping at the first failure;
 // components not read keep their values.
-inline void glm_scan_floats(Scanner& s, float* values, int count)
+GLM_ALWAYS_INLINE void glm_scan_floats(Scanner& s, float* values, int count)
 {
     for (int i = 0; i < count; ++i)
         if (glm_scan_float(s, &values[i]) != 1) return;
 }
 
-// One "%d" conversion: 1 with the value stored, scan_mismatch (a sign alone
-// is consumed), or scan_end_of_text. Values beyond 64 bits saturate.
-inline int glm_scan_int(Scanner& s, int64_t* value)
+// One "%d" conversion: 1 with the value stored (when Values), scan_mismatch
+// (a sign alone is consumed), or scan_end_of_text. Values beyond 64 bits saturate.
+template <bool Values>
+GLM_ALWAYS_INLINE int glm_scan_int_as(Scanner& s, int64_t* value)
 {
-    constexpr int64_t saturated = INT64_MAX / 10 - 1;
-    glm_skip_blanks(s);
-    if (s.pos == s.end) return scan_end_of_text;
     const char* p = s.pos;
+    const char* const end = s.end;
+    while (p < end && glm_is_blank(*p)) ++p;
+    if (p == end) {
+        s.pos = p;
+        return scan_end_of_text;
+    }
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
-    const char* first_digit = p;
-    int64_t n = 0;
-    for (; p < s.end && glm_is_digit(*p); ++p)
-        if (n < saturated) n = n * 10 + (*p - '0');
+    const char* const first_digit = p;
+    p = glm_skip_digits(p, end);
     s.pos = p;
     if (p == first_digit) return scan_mismatch;
-    *value = negative ? -n : n;
+    if (Values) {
+        const int64_t n = glm_digits_value(first_digit, p, end);
+        *value = negative ? -n : n;
+    }
     return 1;
 }
 
+inline int glm_scan_int(Scanner& s, int64_t* value) { return glm_scan_int_as<true>(s, value); }
+
 // Matches one literal byte of a format: 1 when consumed, scan_mismatch when
 // another byte stands there (left unread), scan_end_of_text at the end.
-inline int glm_match(Scanner& s, char literal)
+GLM_ALWAYS_INLINE int glm_match(Scanner& s, char literal)
 {
     if (s.pos == s.end) return scan_end_of_text;
     if (*s.pos != literal) return scan_mismatch;
@@ -253,39 +349,92 @@ struct CornerIndices {
     int64_t normal = 0;
 };
 
-// Reads one corner with the form; returns the numbers read, or
+// Reads one corner with the form F; returns the numbers read, or
 // scan_end_of_text when the text ended before the first one. Fields not
-// read keep their values.
+// read keep their values; without Values none is stored (counting).
+template <CornerForm F, bool Values>
+GLM_ALWAYS_INLINE int glm_scan_corner_as(Scanner& s, CornerIndices* corner)
+{
+    int first = glm_scan_int_as<Values>(s, &corner->vertex);
+    if (first != 1 || F == CornerForm::vertex) return first;
+    if (glm_match(s, '/') != 1) return 1;
+    if (F == CornerForm::vertex_normal) {
+        if (glm_match(s, '/') != 1) return 1;
+        return 1 + (glm_scan_int_as<Values>(s, &corner->normal) == 1);
+    }
+    if (glm_scan_int_as<Values>(s, &corner->texcoord) != 1) return 1;
+    if (F == CornerForm::vertex_texcoord) return 2;
+    if (glm_match(s, '/') != 1) return 2;
+    return 2 + (glm_scan_int_as<Values>(s, &corner->normal) == 1);
+}
+
+// The same for a form chosen at run time, storing the values.
 inline int glm_scan_corner(Scanner& s, CornerForm form, CornerIndices* corner)
 {
-    int first = glm_scan_int(s, &corner->vertex);
-    if (first != 1 || form == CornerForm::vertex) return first;
-    if (glm_match(s, '/') != 1) return 1;
-    if (form == CornerForm::vertex_normal) {
-        if (glm_match(s, '/') != 1) return 1;
-        return 1 + (glm_scan_int(s, &corner->normal) == 1);
+    switch (form) {
+    case CornerForm::vertex: return glm_scan_corner_as<CornerForm::vertex, true>(s, corner);
+    case CornerForm::vertex_texcoord:
+        return glm_scan_corner_as<CornerForm::vertex_texcoord, true>(s, corner);
+    case CornerForm::vertex_texcoord_normal:
+        return glm_scan_corner_as<CornerForm::vertex_texcoord_normal, true>(s, corner);
+    case CornerForm::vertex_normal:
+        return glm_scan_corner_as<CornerForm::vertex_normal, true>(s, corner);
     }
-    if (glm_scan_int(s, &corner->texcoord) != 1) return 1;
-    if (form == CornerForm::vertex_texcoord) return 2;
-    if (glm_match(s, '/') != 1) return 2;
-    return 2 + (glm_scan_int(s, &corner->normal) == 1);
+    return scan_mismatch;
+}
+
+// Shortcut of the counting pass for the usual face line: when the rest of the
+// line holds only unsigned corners written exactly in the form F, and the
+// next statement does not start with a number (so the face ends with the
+// line), returns how many corners the line holds and moves s past them. The
+// corner reads would have found the same corners. Otherwise returns -1 and
+// leaves s alone, for the general reading.
+template <CornerForm F>
+inline int glm_count_plain_corners(Scanner& s)
+{
+    const char* p = s.pos;
+    const char* const end = s.end;
+    int corners = 0;
+    for (;;) {
+        while (p < end && *p != '\n' && glm_is_blank(*p)) ++p;
+        if (p == end || *p == '\n') break;
+        const char* q = glm_skip_digits(p, end);
+        if (q == p) return -1;
+        const int numbers = F == CornerForm::vertex ? 1 : F == CornerForm::vertex_texcoord_normal ? 3 : 2;
+        const int slashes = F == CornerForm::vertex_normal ? 2 : 1;
+        for (int k = 1; k < numbers; ++k) {
+            for (int i = 0; i < slashes; ++i, ++q)
+                if (q == end || *q != '/') return -1;
+            const char* digits = q;
+            q = glm_skip_digits(q, end);
+            if (q == digits) return -1;
+        }
+        if (q < end && !glm_is_blank(*q)) return -1;
+        p = q;
+        ++corners;
+    }
+    while (p < end && glm_is_blank(*p)) ++p;
+    if (p < end && (glm_is_digit(*p) || *p == '+' || *p == '-')) return -1;
+    s.pos = p;
+    return corners;
 }
 
 // A scanner over a token as the C string sscanf would see (up to a NUL).
-inline Scanner glm_token_scanner(std::string_view token)
+GLM_ALWAYS_INLINE Scanner glm_token_scanner(std::string_view token)
 {
     std::string_view part = glm_c_string_part(token);
     return Scanner{part.data(), part.data() + part.size()};
 }
 
 // The form of a face whose first corner is the token.
-inline CornerForm glm_choose_form(std::string_view token)
+GLM_ALWAYS_INLINE CornerForm glm_choose_form(std::string_view token)
 {
     std::string_view part = glm_c_string_part(token);
-    if (part.find("//") != std::string_view::npos) return CornerForm::vertex_normal;
-    Scanner t = glm_token_scanner(token);
+    for (size_t i = 1; i < part.size(); ++i)
+        if (part[i] == '/' && part[i - 1] == '/') return CornerForm::vertex_normal;
+    Scanner t{part.data(), part.data() + part.size()};
     CornerIndices scratch;
-    int read = glm_scan_corner(t, CornerForm::vertex_texcoord_normal, &scratch);
+    int read = glm_scan_corner_as<CornerForm::vertex_texcoord_normal, false>(t, &scratch);
     if (read == 3) return CornerForm::vertex_texcoord_normal;
     if (read == 2) return CornerForm::vertex_texcoord;
     return CornerForm::vertex;
