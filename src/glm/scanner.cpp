@@ -24,7 +24,7 @@ const uint64_t exact_integer_powers_of_ten[mantissa_digit_limit + 1] = {
 
 namespace {
 
-// Reading chunk for files whose size the system does not tell (pipes).
+// Reading chunk for files whose size the system does not tell (/proc).
 constexpr size_t unsized_chunk = 1 << 16;
 
 struct FileCloser {
@@ -63,7 +63,7 @@ bool read_all(std::FILE* file, size_t expected, LoadedText* text)
     size_t used = 0;
     for (;;) {
         if (used == capacity) {
-            // A file that grew since fstat, or a pipe: double the room.
+            // A file that grew since fstat, or one without a size: double the room.
             std::unique_ptr<char[]> larger(new char[capacity * 2]);
             std::memcpy(larger.get(), bytes.get(), used);
             bytes = std::move(larger);
@@ -131,8 +131,9 @@ bool glm_load_text(const char* path, LoadedText* text)
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file) return false;
     struct stat status;
-    if (fstat(fileno(file.get()), &status) != 0 || S_ISDIR(status.st_mode)) return false;
-    size_t expected = S_ISREG(status.st_mode) ? static_cast<size_t>(status.st_size) : 0;
+    // Only regular files: a device such as /dev/zero would never end.
+    if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    size_t expected = static_cast<size_t>(status.st_size);
     // Mapping avoids both a copy and fresh zeroed pages for the whole file.
     if (expected > 0 && map_file(fileno(file.get()), expected, text)) return true;
     return read_all(file.get(), expected, text);

@@ -54,7 +54,7 @@ struct LoadedText {
     size_t size = 0;                                      // bytes used
 };
 
-// Loads a file; false when it cannot be opened or read (or is a directory).
+// Loads a regular file; false when it cannot be opened or read, or is no regular file.
 bool glm_load_text(const char* path, LoadedText* text);
 // The loaded bytes as the range the reading passes scan.
 inline ModelText glm_text_of(const LoadedText& text)

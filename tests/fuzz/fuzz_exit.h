@@ -1,0 +1,47 @@
+// What the fuzz harnesses share: the library's deliberate exits (a message
+// and status 1 for an unreadable file) become an exception caught around each
+// input, and every input is written to a file in a private directory.
+#ifndef ORVANEL_FUZZ_EXIT_H
+#define ORVANEL_FUZZ_EXIT_H
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include "glm.h"
+
+// Thrown by the exit handler in place of ending the process.
+struct FuzzExit {
+    int status;
+};
+
+[[noreturn]] inline void throw_on_exit(int status) { throw FuzzExit{status}; }
+
+// Directory of this fuzzing process, created on first use.
+inline const std::string& fuzz_dir()
+{
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/orvanel-fuzz-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) std::abort();
+        // The library prints its open line for every model; keep the log short.
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+        glmExitHandler = throw_on_exit;
+        return std::string(pattern);
+    }();
+    return dir;
+}
+
+// Writes the bytes to the named file of the directory and returns its path.
+inline std::string fuzz_write(const char* name, const void* bytes, size_t size)
+{
+    std::string path = fuzz_dir() + "/" + name;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) std::abort();
+    if (size > 0 && std::fwrite(bytes, 1, size, file) != size) std::abort();
+    std::fclose(file);
+    return path;
+}
+
+#endif
