@@ -217,7 +217,7 @@ extern const uint64_t exact_integer_powers_of_ten[mantissa_digit_limit + 1];
 
 // True when the double lies exactly halfway between two adjacent floats, where
 // rounding it to float could differ from rounding the decimal number directly.
-inline bool glm_is_float_tie(double d)
+GLM_ALWAYS_INLINE bool glm_is_float_tie(double d)
 {
     constexpr int dropped_bits = 52 - 23;  // mantissa bits a float does not keep
     constexpr uint64_t dropped_mask = (uint64_t{1} << dropped_bits) - 1;
@@ -228,10 +228,11 @@ inline bool glm_is_float_tie(double d)
 }
 
 // One "%f" conversion: 1 with the value stored, scan_mismatch, or scan_end_of_text.
-// Plain decimal numbers with at most 19 significant digits and a power of ten
-// within 1e22 are converted exactly in double precision and rounded once to
-// float, which equals strtof unless the double is a float tie; everything else
-// goes to the general path, which ends in strtof.
+// Plain decimal numbers with a mantissa below 2^53 and a power of ten within
+// 1e22 are converted exactly in double precision (both operands are exact, so
+// there is one rounding) and rounded once more to float, which equals strtof
+// unless the double is a float tie; everything else goes to the general
+// path, which ends in strtof.
 GLM_ALWAYS_INLINE int glm_scan_float(Scanner& s, float* value)
 {
     glm_skip_blanks(s);
@@ -429,10 +430,15 @@ GLM_ALWAYS_INLINE Scanner glm_token_scanner(std::string_view token)
 // The form of a face whose first corner is the token.
 GLM_ALWAYS_INLINE CornerForm glm_choose_form(std::string_view token)
 {
-    std::string_view part = glm_c_string_part(token);
-    for (size_t i = 1; i < part.size(); ++i)
-        if (part[i] == '/' && part[i - 1] == '/') return CornerForm::vertex_normal;
-    Scanner t{part.data(), part.data() + part.size()};
+    // One walk finds both the end of the C string part and a "//" in it.
+    size_t length = 0;
+    bool double_slash = false;
+    for (char previous = '\0'; length < token.size() && token[length] != '\0'; ++length) {
+        if (token[length] == '/' && previous == '/') double_slash = true;
+        previous = token[length];
+    }
+    if (double_slash) return CornerForm::vertex_normal;
+    Scanner t{token.data(), token.data() + length};
     CornerIndices scratch;
     int read = glm_scan_corner_as<CornerForm::vertex_texcoord_normal, false>(t, &scratch);
     if (read == 3) return CornerForm::vertex_texcoord_normal;
