@@ -70,40 +70,43 @@ size_t hash_of(const CellKey& key)
     return static_cast<size_t>(h ^ (h >> 32));
 }
 
+// One representative filed in the grid.
+struct Entry {
+    CellKey key;   // its cell
+    uint32_t rep;  // its index among the distinct vectors
+    uint32_t next; // next entry of the same cell, or none
+};
+
 // Representatives by cell: an open-addressing table of chain heads, each
-// chain linking the representatives of one cell through next.
+// chain linking the entries of one cell. Entries are numbered from 1 and grow
+// with the representatives found, usually far fewer than the vectors.
 struct Grid {
     double cell;                  // 2 * epsilon
     size_t mask;                  // table size - 1 (a power of two)
     std::vector<uint32_t> slots;  // chain head per slot, or none
-    std::vector<CellKey> keys;    // cell of each representative
-    std::vector<uint32_t> next;   // next representative of the same cell
+    std::vector<Entry> entries;   // entry 0 unused
 };
 
 Grid make_grid(float epsilon, uint32_t count)
 {
     size_t size = 16;
     while (size < 2 * (static_cast<size_t>(count) + 1)) size *= 2;
-    Grid g{2.0 * static_cast<double>(epsilon), size - 1, std::vector<uint32_t>(size, none), {}, {}};
-    g.keys.resize(static_cast<size_t>(count) + 1);
-    g.next.assign(static_cast<size_t>(count) + 1, none);
-    return g;
+    return {2.0 * static_cast<double>(epsilon), size - 1, std::vector<uint32_t>(size, none), {Entry{}}};
 }
 
 // Slot holding the key's chain, or the empty slot where it would go.
 size_t find_slot(const Grid& g, const CellKey& key)
 {
     size_t s = hash_of(key) & g.mask;
-    while (g.slots[s] != none && !(g.keys[g.slots[s]] == key)) s = (s + 1) & g.mask;
+    while (g.slots[s] != none && !(g.entries[g.slots[s]].key == key)) s = (s + 1) & g.mask;
     return s;
 }
 
 void insert(Grid& g, uint32_t rep, const CellKey& key)
 {
     size_t s = find_slot(g, key);
-    g.keys[rep] = key;
-    g.next[rep] = g.slots[s];
-    g.slots[s] = rep;
+    g.entries.push_back({key, rep, g.slots[s]});
+    g.slots[s] = static_cast<uint32_t>(g.entries.size() - 1);
 }
 
 bool is_finite(const float* v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
@@ -137,8 +140,10 @@ uint32_t lowest_in_cell(const Grid& g, const CellKey& key, const float* v, const
                         uint32_t limit)
 {
     size_t s = find_slot(g, key);
-    for (uint32_t rep = g.slots[s]; rep != none; rep = g.next[rep])
+    for (uint32_t e = g.slots[s]; e != none; e = g.entries[e].next) {
+        uint32_t rep = g.entries[e].rep;
         if (rep < limit && glmNearlyEqual(v, &reps[3 * static_cast<size_t>(rep)], epsilon)) limit = rep;
+    }
     return limit;
 }
 

@@ -1,7 +1,10 @@
 // Geometry operations: bounding box, fitting, scaling, winding, facet normals,
 // smoothed vertex normals and the small vector helpers they share.
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -83,40 +86,39 @@ float crease_threshold(float angle)
 
 const float zero_vector[3] = {0.0f, 0.0f, 0.0f};
 
-// One triangle corner that uses a vertex, kept while vertex normals are built.
-struct VertexMember {
-    uint32_t triangle;  // 0-based triangle index
-    uint8_t corner;     // the corner of that triangle that named the vertex
-    bool averaged;      // facet taken into the vertex's shared normal
-};
-
-// Every vertex's members in one flat array: vertex w owns the entries
-// first[w] .. first[w + 1] - 1, from the highest-numbered triangle down (the
-// order a list built by pushing at its head would have).
-struct Membership {
-    std::vector<size_t> first;  // vertexcount + 2 offsets
-    std::vector<VertexMember> members;
-};
-
 bool names_vertex(uint32_t idx, uint32_t vertices) { return idx != 0 && idx <= vertices; }
 
-// Counting sort of the corners by vertex: linear in the number of corners.
-Membership build_membership(const Model* model, uint32_t vertices, uint32_t triangles)
+// The triangle corners that use each vertex, in one flat array: vertex w owns
+// corners[first[w]] .. corners[first[w + 1] - 1], from the highest-numbered
+// triangle down (the order of a list built by pushing at its head). A corner
+// is named 3 * triangle + k; Corner is wide enough for every name.
+template <typename Corner>
+struct Membership {
+    std::vector<Corner> first;           // offsets, vertexcount + 3 entries
+    std::unique_ptr<Corner[]> corners;   // first.back() corner names grouped by vertex
+};
+
+// Counting sort of the corners by vertex, linear in the number of corners.
+// Counts go two places up so that, once summed, first[w + 1] is where vertex
+// w starts; placing corners advances it to where w ends, which is where
+// w + 1 starts, leaving first[w] .. first[w + 1] as vertex w's range.
+template <typename Corner>
+Membership<Corner> build_membership(const Model* model, uint32_t vertices, uint32_t triangles)
 {
-    Membership m;
-    m.first.assign(static_cast<size_t>(vertices) + 2, 0);
+    Membership<Corner> m;
+    m.first.assign(static_cast<size_t>(vertices) + 3, 0);
     for (uint32_t i = 0; i < triangles; ++i)
         for (uint32_t w : model->triangles[i].vertexidx)
-            if (names_vertex(w, vertices)) ++m.first[static_cast<size_t>(w) + 1];
+            if (names_vertex(w, vertices)) ++m.first[static_cast<size_t>(w) + 2];
     for (size_t w = 1; w < m.first.size(); ++w) m.first[w] += m.first[w - 1];
 
-    m.members.resize(m.first.back());
-    std::vector<size_t> cursor(m.first.begin(), m.first.end() - 1);
+    // Every entry is written below, so the array is not zeroed first.
+    m.corners.reset(new Corner[m.first.back()]);
     for (uint32_t i = triangles; i-- > 0;) {
-        const ModelTriangle& t = model->triangles[i];
+        const uint32_t* idx = model->triangles[i].vertexidx;
         for (int k = 2; k >= 0; --k)
-            if (names_vertex(t.vertexidx[k], vertices))
-                m.members[cursor[t.vertexidx[k]]++] = {i, static_cast<uint8_t>(k), false};
+            if (names_vertex(idx[k], vertices))
+                m.corners[m.first[static_cast<size_t>(idx[k]) + 1]++] = static_cast<Corner>(Corner(3) * i + k);
     }
     return m;
 }
@@ -124,11 +126,13 @@ Membership build_membership(const Model* model, uint32_t vertices, uint32_t tria
 // State of one vertex-normal computation.
 struct NormalBuild {
     Model* model;
-    uint32_t facets;  // usable facet normals
-    size_t next;      // next free normal index
+    uint32_t facets;               // usable facet normals
+    float* out;                    // worst-case normal buffer, 1-based
+    size_t next;                   // next free normal index
+    std::vector<uint8_t> averaged; // per member of the current vertex
 };
 
-const float* facet_of(const NormalBuild& b, uint32_t triangle)
+const float* facet_of(const NormalBuild& b, size_t triangle)
 {
     uint32_t idx = b.model->triangles[triangle].facetnormidx;
     if (idx == 0 || idx > b.facets) return zero_vector;
@@ -138,7 +142,7 @@ const float* facet_of(const NormalBuild& b, uint32_t triangle)
 // Stores n as the next normal and returns its index.
 uint32_t push_normal(NormalBuild& b, const float* n)
 {
-    float* slot = &b.model->normals[3 * b.next];
+    float* slot = b.out + 3 * b.next;
     slot[0] = n[0];
     slot[1] = n[1];
     slot[2] = n[2];
@@ -146,17 +150,22 @@ uint32_t push_normal(NormalBuild& b, const float* n)
 }
 
 // Gives every member of one vertex its normal: one shared normal for the
-// facets within the crease angle of the reference facet, a copy of its own
-// facet normal for each other member.
-void vertex_normal(NormalBuild& b, VertexMember* begin, VertexMember* end, float threshold)
+// facets within the crease angle of the reference facet (the first member's),
+// a copy of its own facet normal for each other member. Each member writes
+// the corner that made it, so a triangle naming the vertex twice still has
+// both corners set.
+template <typename Corner>
+void vertex_normal(NormalBuild& b, const Corner* begin, const Corner* end, float threshold)
 {
-    const float* reference = facet_of(b, begin->triangle);
+    size_t members = static_cast<size_t>(end - begin);
+    if (b.averaged.size() < members) b.averaged.resize(members);
+    const float* reference = facet_of(b, *begin / 3);
     float sum[3] = {0.0f, 0.0f, 0.0f};
     bool any = false;
-    for (VertexMember* m = begin; m != end; ++m) {
-        const float* f = facet_of(b, m->triangle);
-        m->averaged = glmDotProduct(f, reference) > threshold;
-        if (!m->averaged) continue;
+    for (size_t m = 0; m < members; ++m) {
+        const float* f = facet_of(b, begin[m] / 3);
+        b.averaged[m] = glmDotProduct(f, reference) > threshold;
+        if (!b.averaged[m]) continue;
         any = true;
         sum[0] += f[0];
         sum[1] += f[1];
@@ -167,12 +176,27 @@ void vertex_normal(NormalBuild& b, VertexMember* begin, VertexMember* end, float
         glmUnitLength(sum);
         shared = push_normal(b, sum);
     }
-    for (VertexMember* m = begin; m != end; ++m) {
-        // Each member writes the corner that made it, so a triangle naming
-        // the vertex twice still has both corners set.
-        uint32_t& slot = b.model->triangles[m->triangle].normalidx[m->corner];
-        slot = m->averaged ? shared : push_normal(b, facet_of(b, m->triangle));
+    for (size_t m = 0; m < members; ++m) {
+        size_t triangle = begin[m] / 3;
+        uint32_t& slot = b.model->triangles[triangle].normalidx[begin[m] % 3];
+        slot = b.averaged[m] ? shared : push_normal(b, facet_of(b, triangle));
     }
+}
+
+// Normals of every used vertex; returns how many corners named a vertex.
+template <typename Corner>
+size_t smooth_vertices(NormalBuild& b, uint32_t vertices, uint32_t triangles, float threshold)
+{
+    Membership<Corner> m = build_membership<Corner>(b.model, vertices, triangles);
+    for (size_t w = 1; w <= vertices; ++w) {
+        if (m.first[w] == m.first[w + 1]) {
+            std::fputs("glmVertexNormals(): vertex w/o a triangle\n", stderr);
+            continue;
+        }
+        const Corner* all = m.corners.get();
+        vertex_normal(b, all + m.first[w], all + m.first[w + 1], threshold);
+    }
+    return m.first.back();
 }
 
 }  // namespace
@@ -274,22 +298,29 @@ void glmTriangleNormals(Model* model)
     if (model->trianglecount < triangles) triangles = model->trianglecount;
     uint32_t vertices = usable_count(model->vertexcount, model->vertices, 3);
 
-    model->facetnormcount = triangles;
-    std::vector<float>(3 * (static_cast<size_t>(triangles) + 1), 0.0f).swap(model->facetnorms);
+    // Filled in one pass rather than zeroed first: large models are bound by
+    // memory traffic here.
+    std::vector<float> facets;
+    facets.reserve(3 * (static_cast<size_t>(triangles) + 1));
+    facets.insert(facets.end(), zero_vector, zero_vector + 3);
     for (uint32_t i = 0; i < triangles; ++i) {
         ModelTriangle& t = model->triangles[i];
         t.facetnormidx = i + 1;
+        float n[3] = {0.0f, 0.0f, 0.0f};
         const float* a = vertex_at(model, t.vertexidx[0], vertices);
         const float* b = vertex_at(model, t.vertexidx[1], vertices);
         const float* c = vertex_at(model, t.vertexidx[2], vertices);
         // A corner naming no vertex leaves the facet normal zero.
-        if (!a || !b || !c) continue;
-        float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-        float v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-        float* n = &model->facetnorms[3 * (static_cast<size_t>(i) + 1)];
-        glmCrossProduct(u, v, n);
-        glmUnitLength(n);
+        if (a && b && c) {
+            float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+            float v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+            glmCrossProduct(u, v, n);
+            glmUnitLength(n);
+        }
+        facets.insert(facets.end(), n, n + 3);
     }
+    model->facetnorms.swap(facets);
+    model->facetnormcount = triangles;
 }
 
 void glmVertexNormals(Model* model, float angle)
@@ -301,24 +332,23 @@ void glmVertexNormals(Model* model, float angle)
     if (model->trianglecount < triangles) triangles = model->trianglecount;
     uint32_t vertices = usable_count(model->vertexcount, model->vertices, 3);
 
-    // Worst case: one normal per corner; trimmed at the end.
-    std::vector<float>(3 * (3 * static_cast<size_t>(triangles) + 1), 0.0f).swap(model->normals);
-    Membership m = build_membership(model, vertices, triangles);
-    NormalBuild b{model, usable_count(model->facetnormcount, model->facetnorms, 3), 1};
-    for (size_t w = 1; w <= vertices; ++w) {
-        if (m.first[w] == m.first[w + 1]) {
-            std::fputs("glmVertexNormals(): vertex w/o a triangle\n", stderr);
-            continue;
-        }
-        vertex_normal(b, &m.members[m.first[w]], &m.members[0] + m.first[w + 1], threshold);
-    }
+    // Worst case: one normal per corner. Left uninitialised, so only the
+    // normals actually produced cost anything; copied to its exact size last.
+    size_t worst = 3 * (3 * static_cast<size_t>(triangles) + 1);
+    std::unique_ptr<float[]> buffer(new float[worst]);
+    std::fill(buffer.get(), buffer.get() + 3, 0.0f);
+    NormalBuild b{model, usable_count(model->facetnormcount, model->facetnorms, 3), buffer.get(), 1, {}};
+    size_t corners = 3 * static_cast<size_t>(triangles);
+    size_t named = corners <= std::numeric_limits<uint32_t>::max()
+                       ? smooth_vertices<uint32_t>(b, vertices, triangles, threshold)
+                       : smooth_vertices<uint64_t>(b, vertices, triangles, threshold);
+
     // Corners that name no vertex still need a normal: their facet's.
-    for (uint32_t i = 0; i < triangles; ++i)
+    for (uint32_t i = 0; named < corners && i < triangles; ++i)
         for (int k = 0; k < 3; ++k)
             if (!names_vertex(model->triangles[i].vertexidx[k], vertices))
                 model->triangles[i].normalidx[k] = push_normal(b, facet_of(b, i));
 
     model->normalcount = static_cast<uint32_t>(b.next - 1);
-    std::vector<float>(model->normals.begin(), model->normals.begin() + 3 * b.next)
-        .swap(model->normals);
+    std::vector<float>(buffer.get(), buffer.get() + 3 * b.next).swap(model->normals);
 }
