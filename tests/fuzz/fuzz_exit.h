@@ -19,18 +19,31 @@ struct FuzzExit {
 
 [[noreturn]] inline void throw_on_exit(int status) { throw FuzzExit{status}; }
 
-// Directory of this fuzzing process, created on first use.
-inline const std::string& fuzz_dir()
+// Path of this process's scratch directory; a plain array, so that it
+// outlives every exit handler.
+inline char fuzz_dir_path[] = "/tmp/orvanel-fuzz-XXXXXX";
+
+// Removes the directory and the files the harnesses write into it.
+inline void remove_fuzz_dir()
 {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/orvanel-fuzz-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
+    const char* names[] = {"input.obj", "input.mtl", "input.ppm", "fixed.obj", "fixed.mtl"};
+    for (const char* name : names) std::remove((std::string(fuzz_dir_path) + "/" + name).c_str());
+    rmdir(fuzz_dir_path);
+}
+
+// The scratch directory, created on first use and removed at exit.
+inline std::string fuzz_dir()
+{
+    static const bool made = [] {
+        if (mkdtemp(fuzz_dir_path) == nullptr) std::abort();
         // The library prints its open line for every model; keep the log short.
         if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
         glmExitHandler = throw_on_exit;
-        return std::string(pattern);
+        std::atexit(remove_fuzz_dir);
+        return true;
     }();
-    return dir;
+    (void)made;
+    return fuzz_dir_path;
 }
 
 // Writes the bytes to the named file of the directory and returns its path.
