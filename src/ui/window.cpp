@@ -13,7 +13,7 @@
 const char* const window_title = "Hill~ZUK *  * *    *  * *Orvanel* *  * * OpenGL";
 const char* const project_email = "contact@orvanel.example.org";
 const char* const project_web = "https://orvanel.example.org";
-const char* const image_credit = "l'equipe Orvanel, atelier de modelisation Orvanel";
+const char* const image_credit = "l'atelier Orvanel, modeles maison";
 
 namespace {
 

@@ -226,6 +226,8 @@ TEST_F(CommandsTest, ThrustKeysReplaceAndCostFuelZoomKeysDoNot)
 
 TEST_F(CommandsTest, QuitKeysSayGoodbyeAndExitZero)
 {
+    // The child starts afresh, with a window of its own, rather than sharing ours.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(on_key('Q', 0, 0), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(on_key(27, 0, 0), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(on_main_menu(menu_exit), ::testing::ExitedWithCode(0), "");

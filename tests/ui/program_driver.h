@@ -89,10 +89,10 @@ inline std::string trim_newline(std::string text)
 inline bool find_window(ProgramRun& run, int seconds = 20)
 {
     for (int attempt = 0; attempt < seconds * 10; ++attempt) {
-        std::string id = trim_newline(run_command("xdotool search --name 'Orvanel\\* \\*' 2>/dev/null | head -n 1"));
+        std::string id = trim_newline(run_command("timeout 10 xdotool search --name 'Orvanel\\* \\*' 2>/dev/null | head -n 1"));
         if (!id.empty()) {
             run.window = id;
-            run_command("xdotool windowfocus --sync " + id + " 2>/dev/null");
+            run_command("timeout 10 xdotool windowfocus " + id + " 2>/dev/null");
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -103,14 +103,14 @@ inline bool find_window(ProgramRun& run, int seconds = 20)
 // Moves the pointer into the window (window coordinates) and focuses it.
 inline void move_pointer(const ProgramRun& run, int x, int y)
 {
-    run_command("xdotool mousemove --window " + run.window + " " + std::to_string(x) + " " +
+    run_command("timeout 10 xdotool mousemove --window " + run.window + " " + std::to_string(x) + " " +
                 std::to_string(y) + " 2>/dev/null");
 }
 
 // Presses and releases keys (xdotool key names) as a user would.
 inline void press_keys(const ProgramRun& run, const std::string& keys)
 {
-    run_command("xdotool windowfocus --sync " + run.window + " key --delay 30 " + keys +
+    run_command("timeout 10 xdotool windowfocus " + run.window + " sleep 0.05 key --delay 30 " + keys +
                 " 2>/dev/null");
 }
 
@@ -118,14 +118,14 @@ inline void press_keys(const ProgramRun& run, const std::string& keys)
 inline void click(const ProgramRun& run, int x, int y, int button)
 {
     move_pointer(run, x, y);
-    run_command("xdotool click " + std::to_string(button) + " 2>/dev/null");
+    run_command("timeout 10 xdotool click " + std::to_string(button) + " 2>/dev/null");
 }
 
 // Drags with the left button held from one window position to another.
 inline void drag(const ProgramRun& run, int from_x, int from_y, int to_x, int to_y)
 {
     const std::string w = run.window;
-    run_command("xdotool mousemove --window " + w + " " + std::to_string(from_x) + " " +
+    run_command("timeout 10 xdotool mousemove --window " + w + " " + std::to_string(from_x) + " " +
                 std::to_string(from_y) + " mousedown 1 mousemove --window " + w + " " +
                 std::to_string(to_x) + " " + std::to_string(to_y) + " mouseup 1 2>/dev/null");
 }
@@ -202,7 +202,7 @@ inline bool take_screenshot(const ProgramRun& run, const TempDir& dir, Screensho
                             const std::string& name = "shot")
 {
     const std::string path = dir.file(name + ".ppm");
-    run_command("import -window " + run.window + " -depth 8 ppm:" + path + " 2>/dev/null");
+    run_command("timeout 20 import -window " + run.window + " -depth 8 ppm:" + path + " 2>/dev/null");
     return parse_ppm(read_file(path), shot);
 }
 

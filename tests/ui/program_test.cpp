@@ -69,9 +69,9 @@ TEST_F(ProgramTest, StartsWithItsPathTheBannerAndTheScenarioTrace)
 
 TEST_F(ProgramTest, OpensItsTitledWindowAt800By800)
 {
-    EXPECT_EQ(trim_newline(run_command("xdotool getwindowname " + run.window)),
+    EXPECT_EQ(trim_newline(run_command("timeout 10 xdotool getwindowname " + run.window)),
               "Hill~ZUK *  * *    *  * *Orvanel* *  * * OpenGL");
-    const std::string info = run_command("xwininfo -id " + run.window);
+    const std::string info = run_command("timeout 10 xwininfo -id " + run.window);
     EXPECT_NE(info.find("Width: 800"), std::string::npos) << info;
     EXPECT_NE(info.find("Height: 800"), std::string::npos) << info;
 }
@@ -106,7 +106,7 @@ bool find_menu(const ProgramRun& run, int entries, MenuGeometry* menu, int min_l
     (void)run;
     for (int attempt = 0; attempt < 50; ++attempt) {
         // Menus are override-redirect windows of their own, straight under the root.
-        const std::string tree = run_command("xwininfo -root -children 2>/dev/null");
+        const std::string tree = run_command("timeout 10 xwininfo -root -children 2>/dev/null");
         std::istringstream in(tree);
         std::string line;
         while (std::getline(in, line)) {
@@ -120,7 +120,7 @@ bool find_menu(const ProgramRun& run, int entries, MenuGeometry* menu, int min_l
             if (w == 800 || w < 40 || h < entries * 10) continue;
             if (x < min_left) continue;
             const std::string id = line.substr(line.find("0x"), line.find(' ', line.find("0x")) - line.find("0x"));
-            const std::string mapped = run_command("xwininfo -id " + id + " 2>/dev/null");
+            const std::string mapped = run_command("timeout 10 xwininfo -id " + id + " 2>/dev/null");
             if (mapped.find("IsViewable") == std::string::npos) continue;
             menu->left = x;
             menu->top = y;
@@ -135,13 +135,13 @@ bool find_menu(const ProgramRun& run, int entries, MenuGeometry* menu, int min_l
 
 void click_screen(int x, int y)
 {
-    run_command("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+    run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
                 " click 1 2>/dev/null");
 }
 
 void hover_screen(int x, int y)
 {
-    run_command("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
+    run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
                 " 2>/dev/null");
 }
 
