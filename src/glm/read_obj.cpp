@@ -128,9 +128,14 @@ void count_corners(ObjReading& r)
 
 void count_face(ObjReading& r)
 {
-    std::string_view first = no_token;
-    glm_read_token(r.scan, &first);
-    switch (glm_choose_form(first)) {
+    CornerForm form;
+    CornerIndices ignored;
+    if (!glm_plain_first_corner(r.scan, &form, &ignored)) {
+        std::string_view first = no_token;
+        glm_read_token(r.scan, &first);
+        form = glm_choose_form(first);
+    }
+    switch (form) {
     case CornerForm::vertex: count_corners<CornerForm::vertex>(r); break;
     case CornerForm::vertex_texcoord: count_corners<CornerForm::vertex_texcoord>(r); break;
     case CornerForm::vertex_texcoord_normal:
@@ -252,30 +257,26 @@ GLM_ALWAYS_INLINE void store_triangle(ObjReading& r, const Corner& a, const Corn
 
 // The first three corners make one triangle; each further corner adds a fan
 // triangle around the first. Missing corners repeat the last values read.
+// The first corner has been read into read already.
 template <CornerForm F>
-void fill_corners(ObjReading& r, std::string_view first)
+void fill_corners(ObjReading& r, CornerIndices read)
 {
-    CornerIndices read;
-    Scanner token = glm_token_scanner(first);
-    glm_scan_corner_as<F, true>(token, &read);
     const Corner a = resolve_corner(r, F, read);
-    glm_scan_corner_as<F, true>(r.scan, &read);
+    glm_scan_corner_fast<F>(r.scan, &read);
     Corner b = resolve_corner(r, F, read);
-    glm_scan_corner_as<F, true>(r.scan, &read);
+    glm_scan_corner_fast<F>(r.scan, &read);
     Corner c = resolve_corner(r, F, read);
     store_triangle(r, a, b, c);
-    while (glm_scan_corner_as<F, true>(r.scan, &read) >= 1) {
+    while (glm_scan_corner_fast<F>(r.scan, &read) >= 1) {
         b = c;
         c = resolve_corner(r, F, read);
         store_triangle(r, a, b, c);
     }
 }
 
-void fill_face(ObjReading& r)
+void fill_face_of_form(ObjReading& r, CornerForm form, const CornerIndices& first)
 {
-    std::string_view first = no_token;
-    glm_read_token(r.scan, &first);
-    switch (glm_choose_form(first)) {
+    switch (form) {
     case CornerForm::vertex: fill_corners<CornerForm::vertex>(r, first); break;
     case CornerForm::vertex_texcoord: fill_corners<CornerForm::vertex_texcoord>(r, first); break;
     case CornerForm::vertex_texcoord_normal:
@@ -283,6 +284,22 @@ void fill_face(ObjReading& r)
         break;
     case CornerForm::vertex_normal: fill_corners<CornerForm::vertex_normal>(r, first); break;
     }
+}
+
+void fill_face(ObjReading& r)
+{
+    CornerForm form;
+    CornerIndices first;
+    if (glm_plain_first_corner(r.scan, &form, &first)) {
+        fill_face_of_form(r, form, first);
+        return;
+    }
+    std::string_view token = no_token;
+    glm_read_token(r.scan, &token);
+    form = glm_choose_form(token);
+    Scanner in_token = glm_token_scanner(token);
+    glm_scan_corner(in_token, form, &first);
+    fill_face_of_form(r, form, first);
 }
 
 void use_material(ObjReading& r)

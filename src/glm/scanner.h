@@ -227,12 +227,50 @@ GLM_ALWAYS_INLINE bool glm_is_float_tie(double d)
     return (bits & dropped_mask) == half;
 }
 
+// Value of the count (1..8) digits at p, eight readable bytes there:
+// the digits are moved to the top of the word and combined pairwise,
+// 8 digits -> 4 pairs -> 2 quads -> 1 value.
+GLM_ALWAYS_INLINE uint64_t glm_word_digits_value(uint64_t word, size_t count)
+{
+    uint64_t w = word << (8 * (word_bytes - count));
+    w &= 0x0F0F0F0F0F0F0F0Fu;
+    w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFu;
+    w = (w * 100 + (w >> 16)) & 0x0000FFFF0000FFFFu;
+    w = (w * 10000 + (w >> 32)) & 0xFFFFFFFFu;
+    return w;
+}
+
+// Appends the decimal digits from p on to mantissa (wrapping past 64 bits;
+// the caller rejects such long runs by their length) and moves p past them.
+// Up to eight at once when eight bytes are readable, the rest one by one.
+GLM_ALWAYS_INLINE void glm_append_digits(const char*& p, const char* end, uint64_t* mantissa)
+{
+    uint64_t m = *mantissa;
+    if (static_cast<size_t>(end - p) >= word_bytes) {
+        const uint64_t word = glm_load_word(p);
+        const uint64_t non_digits = glm_non_digit_bytes(word);
+        const size_t count =
+            non_digits != 0 ? static_cast<size_t>(__builtin_ctzll(non_digits) >> 3) : word_bytes;
+        if (count != 0) {
+            m = m * exact_integer_powers_of_ten[count] + glm_word_digits_value(word, count);
+            p += count;
+        }
+        if (count < word_bytes) {
+            *mantissa = m;
+            return;
+        }
+    }
+    while (p < end && glm_is_digit(*p)) m = m * 10 + static_cast<uint64_t>(*p++ - '0');
+    *mantissa = m;
+}
+
 // One "%f" conversion: 1 with the value stored, scan_mismatch, or scan_end_of_text.
-// Plain decimal numbers with a mantissa below 2^53 and a power of ten within
-// 1e22 are converted exactly in double precision (both operands are exact, so
-// there is one rounding) and rounded once more to float, which equals strtof
-// unless the double is a float tie; everything else goes to the general
-// path, which ends in strtof.
+// Plain decimal numbers of at most 19 digits, with a mantissa below 2^53 and
+// a power of ten within 1e22, are converted exactly in double precision (both
+// operands are exact, so there is one rounding) and rounded once more to
+// float, which equals strtof unless the double is a float tie; everything
+// else (nan, inf, hexadecimal, long numbers, ties) goes to the general path,
+// which ends in strtof.
 GLM_ALWAYS_INLINE int glm_scan_float(Scanner& s, float* value)
 {
     glm_skip_blanks(s);
@@ -241,24 +279,23 @@ GLM_ALWAYS_INLINE int glm_scan_float(Scanner& s, float* value)
     const char* const end = s.end;
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
-    if (p == end || !(glm_is_digit(*p) || *p == '.') || (*p == '0' && p + 1 < end && (p[1] | 0x20) == 'x'))
+    const char* const integer = p;
+    uint64_t mantissa = 0;
+    // Integer parts are short; a plain loop beats the word-wide one there.
+    while (p < end && glm_is_digit(*p)) mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+    const size_t integer_digits = static_cast<size_t>(p - integer);
+    size_t fraction_digits = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        glm_append_digits(p, end, &mantissa);
+        fraction_digits = static_cast<size_t>(p - fraction);
+    } else if (integer_digits == 1 && *integer == '0' && p < end && (*p | 0x20) == 'x') {
         return glm_scan_float_general(s, value);
-    const char* const integer_end = glm_skip_digits(p, end);
-    const char* fraction = integer_end;
-    const char* fraction_end = integer_end;
-    if (integer_end < end && *integer_end == '.') {
-        fraction = integer_end + 1;
-        fraction_end = glm_skip_digits(fraction, end);
     }
-    const size_t integer_digits = static_cast<size_t>(integer_end - p);
-    const size_t fraction_digits = static_cast<size_t>(fraction_end - fraction);
-    if (integer_digits + fraction_digits == 0 || integer_digits + fraction_digits > mantissa_digit_limit)
-        return glm_scan_float_general(s, value);
-    const uint64_t mantissa =
-        static_cast<uint64_t>(glm_digits_value(p, integer_end, end)) * exact_integer_powers_of_ten[fraction_digits] +
-        static_cast<uint64_t>(glm_digits_value(fraction, fraction_end, end));
+    // No digit at all (a sign alone, ".", "nan", "inf") or too many of them.
+    const size_t digits = integer_digits + fraction_digits;
+    if (digits == 0 || digits > mantissa_digit_limit) return glm_scan_float_general(s, value);
     int64_t exponent = -static_cast<int64_t>(fraction_digits);
-    p = fraction_end;
     if (p < end && (*p | 0x20) == 'e') {
         const char* q = p + 1;
         bool exponent_negative = false;
@@ -444,6 +481,110 @@ GLM_ALWAYS_INLINE CornerForm glm_choose_form(std::string_view token)
     if (read == 3) return CornerForm::vertex_texcoord_normal;
     if (read == 2) return CornerForm::vertex_texcoord;
     return CornerForm::vertex;
+}
+
+// ---------------------------------------------------------------------------
+// Plain corners: the shortcuts of the face loops
+// ---------------------------------------------------------------------------
+
+// Longest digit run a plain corner number may have; longer ones (leading
+// zeros, out-of-range indices) take the general reading.
+constexpr ptrdiff_t plain_digit_limit = 9;
+
+// An unsigned number of at most plain_digit_limit digits at p, moving p
+// past it; false when there is none or it is longer.
+GLM_ALWAYS_INLINE bool glm_plain_number(const char*& p, const char* end, int64_t* value)
+{
+    const char* q = p;
+    int64_t n = 0;
+    while (q < end && glm_is_digit(*q) && q - p < plain_digit_limit) n = n * 10 + (*q++ - '0');
+    if (q == p || (q < end && glm_is_digit(*q))) return false;
+    *value = n;
+    p = q;
+    return true;
+}
+
+// Reads, at p, a corner written exactly in the form F with plain numbers;
+// false (nothing stored) when it is written in any other way. Where it
+// succeeds the general corner reading would take the same bytes and values.
+template <CornerForm F>
+GLM_ALWAYS_INLINE bool glm_plain_corner(const char*& p, const char* end, CornerIndices* corner)
+{
+    const char* q = p;
+    CornerIndices read = *corner;
+    if (!glm_plain_number(q, end, &read.vertex)) return false;
+    if (F != CornerForm::vertex) {
+        if (q == end || *q++ != '/') return false;
+        if (F == CornerForm::vertex_normal) {
+            if (q == end || *q++ != '/') return false;
+            if (!glm_plain_number(q, end, &read.normal)) return false;
+        } else {
+            if (!glm_plain_number(q, end, &read.texcoord)) return false;
+            if (F == CornerForm::vertex_texcoord_normal) {
+                if (q == end || *q++ != '/') return false;
+                if (!glm_plain_number(q, end, &read.normal)) return false;
+            }
+        }
+    }
+    *corner = read;
+    p = q;
+    return true;
+}
+
+// Numbers a corner of the form F carries.
+template <CornerForm F>
+constexpr int glm_corner_numbers()
+{
+    return F == CornerForm::vertex ? 1 : F == CornerForm::vertex_texcoord_normal ? 3 : 2;
+}
+
+// glm_scan_corner_as<F, true>, with the plain corner tried first.
+template <CornerForm F>
+GLM_ALWAYS_INLINE int glm_scan_corner_fast(Scanner& s, CornerIndices* corner)
+{
+    const char* p = s.pos;
+    while (p < s.end && glm_is_blank(*p)) ++p;
+    if (glm_plain_corner<F>(p, s.end, corner)) {
+        s.pos = p;
+        return glm_corner_numbers<F>();
+    }
+    return glm_scan_corner_as<F, true>(s, corner);
+}
+
+// The first corner of a face when it is a whole token written exactly in
+// one of the forms with plain numbers ("7", "7/8", "7/8/9", "7//9"): stores
+// the form that glm_choose_form would choose and the values the corner
+// reading would give, and moves s past the token. False, s untouched, for
+// any other token.
+GLM_ALWAYS_INLINE bool glm_plain_first_corner(Scanner& s, CornerForm* form, CornerIndices* corner)
+{
+    const char* p = s.pos;
+    const char* const end = s.end;
+    while (p < end && glm_is_blank(*p)) ++p;
+    CornerIndices read;
+    if (!glm_plain_number(p, end, &read.vertex)) return false;
+    CornerForm chosen = CornerForm::vertex;
+    if (p < end && *p == '/') {
+        ++p;
+        if (p < end && *p == '/') {
+            ++p;
+            chosen = CornerForm::vertex_normal;
+            if (!glm_plain_number(p, end, &read.normal)) return false;
+        } else {
+            chosen = CornerForm::vertex_texcoord;
+            if (!glm_plain_number(p, end, &read.texcoord)) return false;
+            if (p < end && *p == '/') {
+                ++p;
+                chosen = CornerForm::vertex_texcoord_normal;
+                if (!glm_plain_number(p, end, &read.normal)) return false;
+            }
+        }
+    }
+    if (p < end && !glm_is_blank(*p)) return false;
+    *form = chosen;
+    *corner = read;
+    s.pos = p;
+    return true;
 }
 
 #endif
