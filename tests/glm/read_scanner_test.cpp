@@ -244,3 +244,84 @@ TEST(ReadScanner, GroupNameKeepsLeadingBlanksAndDropsTheLineEnd)
 }
 
 }  // namespace
+
+TEST(ReadScanner, FloatsFollowedByMoreTextEqualStrtof)
+{
+    // With text after the number the fraction is read eight bytes at a time.
+    std::mt19937 rng(5);
+    for (int i = 0; i < 10 * random_cases; ++i) {
+        std::string number = random_decimal(rng);
+        std::string text = number + " 1.25\n";
+        Scanner s = scanner_over(text);
+        float got = 0.0f;
+        ASSERT_EQ(glm_scan_float(s, &got), 1) << text;
+        ASSERT_TRUE(same_bits(got, std::strtof(number.c_str(), nullptr))) << text;
+        ASSERT_EQ(consumed_by(s, text), static_cast<long>(number.size())) << text;
+    }
+}
+
+// The shortcut corner reading against the general one, on texts that hold
+// mostly well-formed corners and sometimes not.
+template <CornerForm F>
+void expect_fast_corner_like_general(const std::string& text)
+{
+    Scanner fast = scanner_over(text), general = scanner_over(text);
+    CornerIndices a, b;
+    a.vertex = b.vertex = a.texcoord = b.texcoord = a.normal = b.normal = 7;
+    int fast_result = glm_scan_corner_fast<F>(fast, &a);
+    int general_result = glm_scan_corner_as<F, true>(general, &b);
+    ASSERT_EQ(fast_result, general_result) << '"' << text << '"';
+    ASSERT_EQ(fast.pos, general.pos) << '"' << text << '"';
+    ASSERT_EQ(a.vertex, b.vertex) << '"' << text << '"';
+    ASSERT_EQ(a.texcoord, b.texcoord) << '"' << text << '"';
+    ASSERT_EQ(a.normal, b.normal) << '"' << text << '"';
+}
+
+TEST(ReadScanner, PlainCornerShortcutsReadLikeTheGeneralReading)
+{
+    std::mt19937 rng(6);
+    const char alphabet[] = "0123456789012345678901234567890123456789//// \n-+xf";
+    for (int i = 0; i < random_cases; ++i) {
+        std::string text = random_text(rng, alphabet, 2 * longest_text);
+        expect_fast_corner_like_general<CornerForm::vertex>(text);
+        expect_fast_corner_like_general<CornerForm::vertex_texcoord>(text);
+        expect_fast_corner_like_general<CornerForm::vertex_texcoord_normal>(text);
+        expect_fast_corner_like_general<CornerForm::vertex_normal>(text);
+        if (HasFatalFailure()) return;
+
+        // The first corner: the form and values of the token reading.
+        Scanner fast = scanner_over(text);
+        CornerForm form = CornerForm::vertex;
+        CornerIndices got;
+        if (!glm_plain_first_corner(fast, &form, &got)) continue;
+        Scanner general = scanner_over(text);
+        std::string_view token;
+        ASSERT_TRUE(glm_read_token(general, &token)) << '"' << text << '"';
+        ASSERT_EQ(fast.pos, general.pos) << '"' << text << '"';
+        ASSERT_EQ(form, glm_choose_form(token)) << '"' << text << '"';
+        Scanner in_token = glm_token_scanner(token);
+        CornerIndices expected;
+        glm_scan_corner(in_token, form, &expected);
+        ASSERT_EQ(got.vertex, expected.vertex) << '"' << text << '"';
+        ASSERT_EQ(got.texcoord, expected.texcoord) << '"' << text << '"';
+        ASSERT_EQ(got.normal, expected.normal) << '"' << text << '"';
+    }
+}
+
+TEST(ReadScanner, PlainCornerShortcutsTakeTheUsualCorners)
+{
+    // The shortcut must actually apply to the corners files are made of.
+    const std::string text = " 12/345/6789 ";
+    Scanner s = scanner_over(text);
+    CornerForm form = CornerForm::vertex;
+    CornerIndices corner;
+    ASSERT_TRUE(glm_plain_first_corner(s, &form, &corner));
+    EXPECT_EQ(form, CornerForm::vertex_texcoord_normal);
+    EXPECT_EQ(corner.vertex, 12);
+    EXPECT_EQ(corner.texcoord, 345);
+    EXPECT_EQ(corner.normal, 6789);
+    const char* after = text.data();
+    EXPECT_TRUE(glm_plain_corner<CornerForm::vertex_texcoord_normal>(++after, text.data() + text.size(), &corner));
+    const char* long_run = "1234567890/1/1";
+    EXPECT_FALSE(glm_plain_corner<CornerForm::vertex_texcoord_normal>(long_run, long_run + 14, &corner));
+}
