@@ -421,42 +421,6 @@ inline int glm_scan_corner(Scanner& s, CornerForm form, CornerIndices* corner)
     return scan_mismatch;
 }
 
-// Shortcut of the counting pass for the usual face line: when the rest of the
-// line holds only unsigned corners written exactly in the form F, and the
-// next statement does not start with a number (so the face ends with the
-// line), returns how many corners the line holds and moves s past them. The
-// corner reads would have found the same corners. Otherwise returns -1 and
-// leaves s alone, for the general reading.
-template <CornerForm F>
-inline int glm_count_plain_corners(Scanner& s)
-{
-    const char* p = s.pos;
-    const char* const end = s.end;
-    int corners = 0;
-    for (;;) {
-        while (p < end && *p != '\n' && glm_is_blank(*p)) ++p;
-        if (p == end || *p == '\n') break;
-        const char* q = glm_skip_digits(p, end);
-        if (q == p) return -1;
-        const int numbers = F == CornerForm::vertex ? 1 : F == CornerForm::vertex_texcoord_normal ? 3 : 2;
-        const int slashes = F == CornerForm::vertex_normal ? 2 : 1;
-        for (int k = 1; k < numbers; ++k) {
-            for (int i = 0; i < slashes; ++i, ++q)
-                if (q == end || *q != '/') return -1;
-            const char* digits = q;
-            q = glm_skip_digits(q, end);
-            if (q == digits) return -1;
-        }
-        if (q < end && !glm_is_blank(*q)) return -1;
-        p = q;
-        ++corners;
-    }
-    while (p < end && glm_is_blank(*p)) ++p;
-    if (p < end && (glm_is_digit(*p) || *p == '+' || *p == '-')) return -1;
-    s.pos = p;
-    return corners;
-}
-
 // A scanner over a token as the C string sscanf would see (up to a NUL).
 GLM_ALWAYS_INLINE Scanner glm_token_scanner(std::string_view token)
 {
@@ -495,6 +459,18 @@ constexpr ptrdiff_t plain_digit_limit = 9;
 // past it; false when there is none or it is longer.
 GLM_ALWAYS_INLINE bool glm_plain_number(const char*& p, const char* end, int64_t* value)
 {
+    if (static_cast<size_t>(end - p) >= word_bytes) {
+        // Indices are short: one word holds the whole number and what ends it.
+        const uint64_t word = glm_load_word(p);
+        const uint64_t non_digits = glm_non_digit_bytes(word);
+        if (non_digits != 0) {
+            const size_t count = static_cast<size_t>(__builtin_ctzll(non_digits) >> 3);
+            if (count == 0) return false;
+            *value = static_cast<int64_t>(glm_word_digits_value(word, count));
+            p += count;
+            return true;
+        }
+    }
     const char* q = p;
     int64_t n = 0;
     while (q < end && glm_is_digit(*q) && q - p < plain_digit_limit) n = n * 10 + (*q++ - '0');
@@ -549,6 +525,32 @@ GLM_ALWAYS_INLINE int glm_scan_corner_fast(Scanner& s, CornerIndices* corner)
         return glm_corner_numbers<F>();
     }
     return glm_scan_corner_as<F, true>(s, corner);
+}
+
+// Shortcut of the counting pass for the usual face line: when the rest of the
+// line holds only plain corners written exactly in the form F, and the next
+// statement does not start with a number (so the face ends with the line),
+// returns how many corners the line holds and moves s past them. The corner
+// reads would have found the same corners. Otherwise returns -1 and leaves s
+// alone, for the general reading.
+template <CornerForm F>
+GLM_ALWAYS_INLINE int glm_count_plain_corners(Scanner& s)
+{
+    const char* p = s.pos;
+    const char* const end = s.end;
+    int corners = 0;
+    CornerIndices scratch;
+    for (;;) {
+        while (p < end && *p != '\n' && glm_is_blank(*p)) ++p;
+        if (p == end || *p == '\n') break;
+        if (!glm_plain_corner<F>(p, end, &scratch)) return -1;
+        if (p < end && !glm_is_blank(*p)) return -1;
+        ++corners;
+    }
+    while (p < end && glm_is_blank(*p)) ++p;
+    if (p < end && (glm_is_digit(*p) || *p == '+' || *p == '-')) return -1;
+    s.pos = p;
+    return corners;
 }
 
 // The first corner of a face when it is a whole token written exactly in
