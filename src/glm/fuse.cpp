@@ -3,22 +3,23 @@
 //
 // The rule compares each vector with every earlier representative and keeps
 // the first that matches, which is quadratic. A hash grid gives the same
-// answer in near-linear time: with cells of 2 * epsilon, a representative
-// that can match lies in a neighbouring cell, and among the candidates found
-// there the lowest matching index is exactly the rule's first match.
+// answer in near-linear time: with cells of more than 2 * epsilon, a
+// representative that can match lies in a neighbouring cell, and among the
+// candidates found there the lowest matching index is exactly the rule's
+// first match.
 //
 // Why no candidate is missed: glmNearlyEqual rounds each difference to the
 // nearest float, and rounding is monotonic while epsilon is itself a float,
-// so |fl(u - v)| < epsilon implies |u - v| < epsilon exactly, half a cell.
-// Cell coordinates q = c / (2 * epsilon) are taken in double, within a
-// relative 2^-53; each axis is searched from floor(q - reach) to
-// floor(q + reach), reach being half a cell plus a margin far wider than
-// that error for |q| < 2^24. Beyond that every float near c is more than
-// epsilon from c, so only an equal coordinate matches, and it has the same
-// q and so the same cell. q is finite for any finite coordinate and any
-// epsilon > 0 (at most about 2^276); epsilon = +inf puts every finite vector
-// in cell 0. A vector with a NaN or infinite coordinate, and any vector when
-// epsilon is not > 0 (0, negative, NaN), can match nothing.
+// so |fl(u - v)| < epsilon implies |u - v| < epsilon exactly. Cell
+// coordinates q = c / cell are taken in double, within a relative 2^-53;
+// each axis is searched from the cell of q - reach to that of q + reach,
+// reach being epsilon in cells plus a margin far wider than that error for
+// |q| < 2^24. Beyond that every float near c is more than epsilon from c, so
+// only an equal coordinate matches, and it has the same q and so the same
+// cell, which is always searched. q is finite for any finite coordinate and
+// any epsilon > 0 (at most about 2^275); epsilon = +inf puts every finite
+// vector in cell 0. A vector with a NaN or infinite coordinate, and any
+// vector when epsilon is not > 0 (0, negative, NaN), can match nothing.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -33,8 +34,15 @@
 namespace {
 
 constexpr uint32_t largest_exact_index = 16777216;  // 2^24: floats are exact up to here
-constexpr double cell_reach = 0.5 + 0x1p-20;         // half a cell plus the rounding margin
+// Cell side in epsilons: at least 2, so a match lies in a neighbouring cell;
+// larger cells mean fewer cells to look in per vector. Not a round number,
+// so that coordinates quantised to round steps do not all sit on borders.
+constexpr double cells_per_epsilon = 4.34;
+constexpr double cell_reach = 1.0 / cells_per_epsilon + 0x1p-20;  // epsilon in cells plus the rounding margin
 constexpr uint32_t none = 0;                          // representatives are numbered from 1
+constexpr double integer_range = 0x1p62;              // |q| below this converts to int64 exactly
+constexpr size_t initial_slots = 1024;                // hash table size to start with, 2^10
+constexpr int initial_shift = 64 - 10;                // top bits of a hash that index it
 
 // Vectors of a 1-based array that both the count and the vector's size allow.
 uint32_t usable_count(uint32_t count, const std::vector<float>& array)
@@ -60,56 +68,90 @@ uint64_t bits_of(double d)
     return b;
 }
 
-size_t hash_of(const CellKey& key)
+// Multiplicative hashing, read from the top bits: the cell numbers are whole
+// doubles whose information sits in the high bits, and the top bits of a
+// product depend on every bit of its factors.
+uint64_t hash_of(const CellKey& key)
 {
-    uint64_t h = bits_of(key.axis[0]) * 0x9E3779B97F4A7C15ull;
-    h ^= bits_of(key.axis[1]) * 0xC2B2AE3D27D4EB4Full;
-    h ^= bits_of(key.axis[2]) * 0x165667B19E3779F9ull;
-    h ^= h >> 29;
-    h *= 0xBF58476D1CE4E5B9ull;
-    return static_cast<size_t>(h ^ (h >> 32));
+    return bits_of(key.axis[0]) * 0x9E3779B97F4A7C15ull + bits_of(key.axis[1]) * 0xC2B2AE3D27D4EB4Full +
+           bits_of(key.axis[2]) * 0x165667B19E3779F9ull;
 }
 
 // One representative filed in the grid.
 struct Entry {
-    CellKey key;   // its cell
-    uint32_t rep;  // its index among the distinct vectors
-    uint32_t next; // next entry of the same cell, or none
+    CellKey key;     // its cell
+    uint32_t rep;    // its index among the distinct vectors
+    uint32_t next;   // next entry of the same cell, or none
+    float vector[3]; // a copy of the representative, read without a second lookup
+};
+
+// A slot of the table: the head of one cell's chain, with low hash bits
+// that settle most mismatches without reading the entry.
+struct Slot {
+    uint32_t head = none;
+    uint32_t tag = 0;
 };
 
 // Representatives by cell: an open-addressing table of chain heads, each
 // chain linking the entries of one cell. Entries are numbered from 1 and grow
-// with the representatives found, usually far fewer than the vectors.
+// with the representatives found, usually far fewer than the vectors, and the
+// table doubles with them, so both stay small enough to be cached.
 struct Grid {
-    double cell;                  // 2 * epsilon
-    size_t mask;                  // table size - 1 (a power of two)
-    std::vector<uint32_t> slots;  // chain head per slot, or none
-    std::vector<Entry> entries;   // entry 0 unused
+    double cell;                 // cell side, a multiple of epsilon
+    size_t mask;                 // table size - 1 (a power of two)
+    int shift;                   // 64 - log2(table size)
+    std::vector<Slot> slots;     // open addressing, linear probing
+    std::vector<Entry> entries;  // entry 0 unused
 };
 
-Grid make_grid(float epsilon, uint32_t count)
+Grid make_grid(float epsilon)
 {
-    size_t size = 16;
-    while (size < 2 * (static_cast<size_t>(count) + 1)) size *= 2;
-    return {2.0 * static_cast<double>(epsilon), size - 1, std::vector<uint32_t>(size, none), {Entry{}}};
+    return {cells_per_epsilon * static_cast<double>(epsilon), initial_slots - 1, initial_shift,
+            std::vector<Slot>(initial_slots), {Entry{}}};
 }
 
 // Slot holding the key's chain, or the empty slot where it would go.
-size_t find_slot(const Grid& g, const CellKey& key)
+size_t find_slot(const Grid& g, const CellKey& key, uint64_t hash)
 {
-    size_t s = hash_of(key) & g.mask;
-    while (g.slots[s] != none && !(g.entries[g.slots[s]].key == key)) s = (s + 1) & g.mask;
+    uint32_t tag = static_cast<uint32_t>(hash);
+    size_t s = static_cast<size_t>(hash >> g.shift);
+    while (g.slots[s].head != none && !(g.slots[s].tag == tag && g.entries[g.slots[s].head].key == key))
+        s = (s + 1) & g.mask;
     return s;
 }
 
-void insert(Grid& g, uint32_t rep, const CellKey& key)
+void grow(Grid& g)
 {
-    size_t s = find_slot(g, key);
-    g.entries.push_back({key, rep, g.slots[s]});
-    g.slots[s] = static_cast<uint32_t>(g.entries.size() - 1);
+    std::vector<Slot> old(2 * g.slots.size());
+    old.swap(g.slots);
+    g.mask = g.slots.size() - 1;
+    --g.shift;
+    for (const Slot& slot : old) {
+        if (slot.head == none) continue;
+        const CellKey& key = g.entries[slot.head].key;
+        g.slots[find_slot(g, key, hash_of(key))] = slot;
+    }
+}
+
+void insert(Grid& g, uint32_t rep, const CellKey& key, const float* v)
+{
+    if (2 * g.entries.size() > g.slots.size()) grow(g);
+    uint64_t hash = hash_of(key);
+    Slot& slot = g.slots[find_slot(g, key, hash)];
+    g.entries.push_back({key, rep, slot.head, {v[0], v[1], v[2]}});
+    slot = {static_cast<uint32_t>(g.entries.size() - 1), static_cast<uint32_t>(hash)};
 }
 
 bool is_finite(const float* v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
+
+// floor(q) with negative zero folded into zero; a plain conversion where it
+// is exact, since the library call is slow on baseline x86-64.
+double floor_of(double q)
+{
+    if (!(std::fabs(q) < integer_range)) return std::floor(q) + 0.0;
+    double whole = static_cast<double>(static_cast<int64_t>(q));
+    return whole > q ? whole - 1.0 : whole;
+}
 
 // Up to three cells per axis that a match of v can lie in, its own included.
 struct Reach {
@@ -123,38 +165,37 @@ Reach reach_of(const Grid& g, const float* v)
     Reach r;
     for (int a = 0; a < 3; ++a) {
         double q = v[a] / g.cell;
-        double low = std::floor(q - cell_reach) + 0.0, own = std::floor(q) + 0.0;
-        double high = std::floor(q + cell_reach) + 0.0;
+        double own = floor_of(q);
+        double within = q - own;  // 0 <= within < 1, exact up to rounding far below the margin
         r.own.axis[a] = own;
         int n = 0;
-        r.cells[a][n++] = low;
-        if (own != low) r.cells[a][n++] = own;
-        if (high != own) r.cells[a][n++] = high;
+        if (within < cell_reach) r.cells[a][n++] = own - 1.0;
+        r.cells[a][n++] = own;
+        if (within + cell_reach >= 1.0) r.cells[a][n++] = own + 1.0;
         r.counts[a] = n;
     }
     return r;
 }
 
 // Lowest representative of the cell below limit that matches v, or limit.
-uint32_t lowest_in_cell(const Grid& g, const CellKey& key, const float* v, const float* reps, float epsilon,
-                        uint32_t limit)
+uint32_t lowest_in_cell(const Grid& g, const CellKey& key, const float* v, float epsilon, uint32_t limit)
 {
-    size_t s = find_slot(g, key);
-    for (uint32_t e = g.slots[s]; e != none; e = g.entries[e].next) {
-        uint32_t rep = g.entries[e].rep;
-        if (rep < limit && glmNearlyEqual(v, &reps[3 * static_cast<size_t>(rep)], epsilon)) limit = rep;
+    size_t s = find_slot(g, key, hash_of(key));
+    for (uint32_t e = g.slots[s].head; e != none; e = g.entries[e].next) {
+        const Entry& entry = g.entries[e];
+        if (entry.rep < limit && glmNearlyEqual(v, entry.vector, epsilon)) limit = entry.rep;
     }
     return limit;
 }
 
-uint32_t first_match(const Grid& g, const Reach& r, const float* v, const float* reps, float epsilon)
+uint32_t first_match(const Grid& g, const Reach& r, const float* v, float epsilon)
 {
     uint32_t best = std::numeric_limits<uint32_t>::max();
     for (int x = 0; x < r.counts[0]; ++x)
         for (int y = 0; y < r.counts[1]; ++y)
             for (int z = 0; z < r.counts[2]; ++z) {
                 CellKey key{{r.cells[0][x], r.cells[1][y], r.cells[2][z]}};
-                best = lowest_in_cell(g, key, v, reps, epsilon, best);
+                best = lowest_in_cell(g, key, v, epsilon, best);
             }
     return best == std::numeric_limits<uint32_t>::max() ? none : best;
 }
@@ -173,7 +214,7 @@ Fused fuse(const std::vector<float>& vectors, uint32_t count, float epsilon)
     f.newindex.assign(static_cast<size_t>(count) + 1, 0);
     // Nothing is strictly closer than a non-positive or NaN epsilon.
     bool can_match = epsilon > 0.0f;
-    Grid g = make_grid(epsilon, can_match ? count : 0);
+    Grid g = make_grid(epsilon);
     for (size_t i = 1; i <= count; ++i) {
         const float* v = &vectors[3 * i];
         bool searchable = can_match && is_finite(v);
@@ -181,12 +222,12 @@ Fused fuse(const std::vector<float>& vectors, uint32_t count, float epsilon)
         uint32_t match = none;
         if (searchable) {
             r = reach_of(g, v);
-            match = first_match(g, r, v, f.distinct.data(), epsilon);
+            match = first_match(g, r, v, epsilon);
         }
         if (match == none) {
             match = ++f.found;
             std::copy(v, v + 3, &f.distinct[3 * static_cast<size_t>(match)]);
-            if (searchable) insert(g, match, r.own);
+            if (searchable) insert(g, match, r.own, v);
         }
         f.newindex[i] = match;
     }
