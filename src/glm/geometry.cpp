@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr double pi_single = 3.1415927;         // single-precision value of pi
+constexpr double pi_single = 3.1415927f;        // single-precision value of pi, widened
 constexpr double degrees_per_half_turn = 180.0;
 constexpr double unit_box_size = 2.0;           // the box runs from -1 to 1
 constexpr float unit_scale = 1.0f;              // scale applied when nothing can be scaled

@@ -222,6 +222,23 @@ TEST(VertexNormals, HighestTriangleIsTheReferenceFacet)
     EXPECT_EQ(model->triangles[0].normalidx[0], 2u);
 }
 
+TEST(VertexNormals, NinetyDegreeThresholdSitsJustBelowZero)
+{
+    // The threshold is cos(90 * 3.1415927f / 180) = -4.371139e-08: a dot of
+    // -3e-08 is still averaged, one of -6e-08 is not.
+    for (float dot : {-3e-8f, -6e-8f}) {
+        auto model = model_with_vertices({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+        ModelGroup* group = add_group(*model, "default");
+        add_triangle(*model, group, 1, 2, 3);
+        add_triangle(*model, group, 1, 3, 2);
+        glmTriangleNormals(model.get());
+        model->facetnorms = {0, 0, 0, 1, 0, 0, dot, 1, 0};
+        glmVertexNormals(model.get(), 90.0f);
+        bool shared = model->triangles[0].normalidx[0] == model->triangles[1].normalidx[0];
+        EXPECT_EQ(shared, dot > -4.371139e-08f) << "dot " << dot;
+    }
+}
+
 TEST(VertexNormals, HalfTurnExcludesOnlyTheOppositeFacet)
 {
     // Vertex 1 in three triangles: +z, +x, then -z as the reference.
