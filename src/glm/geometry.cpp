@@ -16,6 +16,13 @@ namespace {
 constexpr double pi_single = 3.1415927f;        // single-precision value of pi, widened
 constexpr double degrees_per_half_turn = 180.0;
 constexpr double unit_box_size = 2.0;           // the box runs from -1 to 1
+// Normals are staged in chunks of this many while they are produced, then
+// copied into one array of the exact size. A chunk (768 KiB) stays below the
+// allocator's threshold for mapping fresh pages, so its memory is reused from
+// one call to the next instead of being faulted in again; one block for the
+// worst case (one normal per corner) would be mapped afresh on every call
+// for large models.
+constexpr size_t normals_per_chunk = size_t(1) << 16;
 constexpr float unit_scale = 1.0f;              // scale applied when nothing can be scaled
 
 // Highest vector index of a 1-based array that both the count and the vector's
@@ -127,7 +134,7 @@ Membership<Corner> build_membership(const Model* model, uint32_t vertices, uint3
 struct NormalBuild {
     Model* model;
     uint32_t facets;               // usable facet normals
-    float* out;                    // worst-case normal buffer, 1-based
+    std::vector<std::unique_ptr<float[]>> chunks;  // normals made so far, from normal 0
     size_t next;                   // next free normal index
     std::vector<uint8_t> averaged; // per member of the current vertex
 };
@@ -142,7 +149,9 @@ const float* facet_of(const NormalBuild& b, size_t triangle)
 // Stores n as the next normal and returns its index.
 uint32_t push_normal(NormalBuild& b, const float* n)
 {
-    float* slot = b.out + 3 * b.next;
+    size_t within = b.next % normals_per_chunk;
+    if (within == 0) b.chunks.emplace_back(new float[3 * normals_per_chunk]);
+    float* slot = b.chunks.back().get() + 3 * within;
     slot[0] = n[0];
     slot[1] = n[1];
     slot[2] = n[2];
@@ -332,12 +341,8 @@ void glmVertexNormals(Model* model, float angle)
     if (model->trianglecount < triangles) triangles = model->trianglecount;
     uint32_t vertices = usable_count(model->vertexcount, model->vertices, 3);
 
-    // Worst case: one normal per corner. Left uninitialised, so only the
-    // normals actually produced cost anything; copied to its exact size last.
-    size_t worst = 3 * (3 * static_cast<size_t>(triangles) + 1);
-    std::unique_ptr<float[]> buffer(new float[worst]);
-    std::fill(buffer.get(), buffer.get() + 3, 0.0f);
-    NormalBuild b{model, usable_count(model->facetnormcount, model->facetnorms, 3), buffer.get(), 1, {}};
+    NormalBuild b{model, usable_count(model->facetnormcount, model->facetnorms, 3), {}, 0, {}};
+    push_normal(b, zero_vector);  // element 0, never used
     size_t corners = 3 * static_cast<size_t>(triangles);
     size_t named = corners <= std::numeric_limits<uint32_t>::max()
                        ? smooth_vertices<uint32_t>(b, vertices, triangles, threshold)
@@ -350,5 +355,11 @@ void glmVertexNormals(Model* model, float angle)
                 model->triangles[i].normalidx[k] = push_normal(b, facet_of(b, i));
 
     model->normalcount = static_cast<uint32_t>(b.next - 1);
-    std::vector<float>(buffer.get(), buffer.get() + 3 * b.next).swap(model->normals);
+    // One allocation of the exact size, filled from the staging chunks.
+    std::vector<float> normals(3 * b.next);
+    for (size_t c = 0; c < b.chunks.size(); ++c) {
+        size_t first = c * normals_per_chunk, count = std::min(normals_per_chunk, b.next - first);
+        std::copy(b.chunks[c].get(), b.chunks[c].get() + 3 * count, &normals[3 * first]);
+    }
+    model->normals.swap(normals);
 }
