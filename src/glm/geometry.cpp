@@ -1,7 +1,7 @@
 // Geometry operations: bounding box, fitting, scaling, winding, facet normals,
 // smoothed vertex normals and the small vector helpers they share.
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -133,10 +133,10 @@ Membership<Corner> build_membership(const Model* model, uint32_t vertices, uint3
 // State of one vertex-normal computation.
 struct NormalBuild {
     Model* model;
-    uint32_t facets;               // usable facet normals
+    uint32_t facets;                               // usable facet normals
     std::vector<std::unique_ptr<float[]>> chunks;  // normals made so far, from normal 0
-    size_t next;                   // next free normal index
-    std::vector<uint8_t> averaged; // per member of the current vertex
+    size_t next;                                   // next free normal index
+    std::vector<uint8_t> averaged;                 // per member of the current vertex
 };
 
 const float* facet_of(const NormalBuild& b, size_t triangle)
@@ -356,10 +356,11 @@ void glmVertexNormals(Model* model, float angle)
 
     model->normalcount = static_cast<uint32_t>(b.next - 1);
     // One allocation of the exact size, filled from the staging chunks.
-    std::vector<float> normals(3 * b.next);
+    std::vector<float> normals;
+    normals.reserve(3 * b.next);
     for (size_t c = 0; c < b.chunks.size(); ++c) {
-        size_t first = c * normals_per_chunk, count = std::min(normals_per_chunk, b.next - first);
-        std::copy(b.chunks[c].get(), b.chunks[c].get() + 3 * count, &normals[3 * first]);
+        size_t count = std::min(normals_per_chunk, b.next - c * normals_per_chunk);
+        normals.insert(normals.end(), b.chunks[c].get(), b.chunks[c].get() + 3 * count);
     }
     model->normals.swap(normals);
 }
