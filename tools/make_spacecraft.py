@@ -31,8 +31,8 @@ DECIMALS = 6
 MIN_OUTWARD_COSINE = 0.2
 MIN_TRIANGLE_AREA = 1e-9
 
-SEGMENTS_BODY = 36      # around the main hulls
-SEGMENTS_SMALL = 24     # probe, collars, nozzles
+SEGMENTS_BODY = 24      # around the main hulls
+SEGMENTS_SMALL = 16     # probe, collars, nozzles
 SEGMENTS_ROD = 8        # booms and antennas
 
 
