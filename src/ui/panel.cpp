@@ -69,6 +69,13 @@ void draw_text(void* font, double px, double py, const char* text)
     for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(font, static_cast<unsigned char>(*c));
 }
 
+void draw_formatted(void* font, double px, double py, const char* format, va_list arguments)
+{
+    char buffer[text_buffer_size];
+    format_into(buffer, format, arguments);
+    draw_text(font, px, py, buffer);
+}
+
 void draw_bar(float left, float right, float bottom, float top)
 {
     glBegin(GL_POLYGON);
@@ -117,22 +124,18 @@ std::string footer_text()
 
 void text_large(double px, double py, const char* format, ...)
 {
-    char buffer[text_buffer_size];
     va_list arguments;
     va_start(arguments, format);
-    format_into(buffer, format, arguments);
+    draw_formatted(GLUT_BITMAP_HELVETICA_18, px, py, format, arguments);
     va_end(arguments);
-    draw_text(GLUT_BITMAP_HELVETICA_18, px, py, buffer);
 }
 
 void text_small(double px, double py, const char* format, ...)
 {
-    char buffer[text_buffer_size];
     va_list arguments;
     va_start(arguments, format);
-    format_into(buffer, format, arguments);
+    draw_formatted(GLUT_BITMAP_HELVETICA_12, px, py, format, arguments);
     va_end(arguments);
-    draw_text(GLUT_BITMAP_HELVETICA_12, px, py, buffer);
 }
 
 void draw_gauges(double xp, double yp, double zp)
