@@ -67,15 +67,15 @@ inline void start_program(ProgramRun& run, const TempDir& dir,
 inline bool wait_for_end(ProgramRun& run, int milliseconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < deadline) {
+    do {
         int raw = 0;
         if (waitpid(run.pid, &raw, WNOHANG) == run.pid) {
             run.ended = true;
             run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
             return true;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+        if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }
 
@@ -85,17 +85,46 @@ inline std::string trim_newline(std::string text)
     return text;
 }
 
-// Finds the program's window by its title and gives it the input focus.
-inline bool find_window(ProgramRun& run, int seconds = 20)
+// Finds the window this run opened (by its process and title) and gives it the
+// input focus.
+inline bool find_window(ProgramRun& run, int seconds = 30)
 {
-    for (int attempt = 0; attempt < seconds * 10; ++attempt) {
-        std::string id = trim_newline(run_command("timeout 10 xdotool search --name 'Orvanel\\* \\*' 2>/dev/null | head -n 1"));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const std::string search = "timeout 10 xdotool search --pid " + std::to_string(run.pid) +
+                               " --name 'Orvanel\\* \\*' 2>/dev/null | head -n 1";
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (wait_for_end(run, 0)) break;  // ended without a window
+        const std::string id = trim_newline(run_command(search));
         if (!id.empty()) {
             run.window = id;
             run_command("timeout 10 xdotool windowfocus " + id + " 2>/dev/null");
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::fprintf(stderr, "no window for pid %d; windows named Orvanel: %s; processes: %s\n",
+                 static_cast<int>(run.pid),
+                 run_command("timeout 10 xdotool search --name Orvanel 2>&1").c_str(),
+                 run_command("ps -o pid,stat,etime,cmd -C orvanel 2>&1").c_str());
+    return false;
+}
+
+// Starts the program and finds its window. A busy X server now and then refuses a
+// new connection; the program then ends at once with GLUT's message, and is
+// started again, as a user would.
+inline bool start_with_window(ProgramRun& run, const TempDir& dir,
+                              const std::string& working_directory = ORVANEL_SOURCE_DIR)
+{
+    constexpr int attempts = 3;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        start_program(run, dir, working_directory);
+        if (find_window(run)) return true;
+        const bool refused = (run.ended || wait_for_end(run, 1000)) &&
+                             read_file(run.stderr_path).find("failed to open display") !=
+                                 std::string::npos;
+        if (!refused) return false;
+        run.ended = false;
+        run.status = -1;
     }
     return false;
 }

@@ -52,8 +52,8 @@ protected:
 
     void start(const std::string& start_scenario)
     {
-        start_program(run, dir, make_world(dir, start_scenario));
-        ASSERT_TRUE(find_window(run)) << read_file(run.stderr_path);
+        ASSERT_TRUE(start_with_window(run, dir, make_world(dir, start_scenario)))
+            << read_file(run.stderr_path);
         wait_for_output(run.stdout_path, "data/cible.obj");
     }
 
