@@ -124,9 +124,29 @@ void BM_ModelsOnly(benchmark::State& state)
     finish_frames(state);
 }
 
+// Whole frames with both models replaced by one that has no triangles: what
+// the panel, the planet and the trail cost together, the part of a frame the
+// models' own triangle count cannot change.
+void run_frames_without_models(benchmark::State& state, int chaser, int rotation)
+{
+    open_window_and_draw_first_frame();
+    static Model no_triangles;
+    if (no_triangles.vertices.empty()) no_triangles.vertices.assign(3, 0.0f);
+    Model* const shipped[2] = {chaser_model, target_model};
+    chaser_model = &no_triangles;
+    target_model = &no_triangles;
+    run_frames(state, chaser, rotation);
+    chaser_model = shipped[0];
+    target_model = shipped[1];
+}
+
 void BM_FrameChaserView(benchmark::State& state) { run_frames(state, 1, 1); }
 void BM_FrameRotationView(benchmark::State& state) { run_frames(state, 0, 1); }
 void BM_FrameTranslationView(benchmark::State& state) { run_frames(state, 0, 0); }
+
+void BM_NoModelsChaserView(benchmark::State& state) { run_frames_without_models(state, 1, 1); }
+void BM_NoModelsRotationView(benchmark::State& state) { run_frames_without_models(state, 0, 1); }
+void BM_NoModelsTranslationView(benchmark::State& state) { run_frames_without_models(state, 0, 0); }
 
 void BM_FirstFrame(benchmark::State& state)
 {
@@ -145,5 +165,8 @@ BENCHMARK(BM_ModelsOnly)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_FrameChaserView)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_FrameRotationView)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_FrameTranslationView)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_NoModelsChaserView)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_NoModelsRotationView)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_NoModelsTranslationView)->MinTime(2.0)->UseRealTime();
 
 BENCHMARK_MAIN();
