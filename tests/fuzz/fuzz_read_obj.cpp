@@ -19,6 +19,33 @@ const char fixed_obj[] =
     "g hull\nusemtl red\nf 1/1/1 2/1/1 3/1/1\nusemtl blue\nf 1 2 3\n";
 #endif
 
+// Every corner's indices lie in their arrays.
+void check_corner_indices(const Model* model)
+{
+    for (const ModelTriangle& t : model->triangles)
+        for (int k = 0; k < 3; ++k) {
+            if (t.vertexidx[k] < 1 || t.vertexidx[k] > model->vertexcount) std::abort();
+            if (3 * size_t{t.normalidx[k]} + 3 > model->normals.size() && !model->normals.empty())
+                std::abort();
+            if (t.facetnormidx > model->facetnormcount) std::abort();
+        }
+}
+
+// What the simulator does with a model it loads (fitting, facet and smooth
+// normals), then the texture and welding operations, on whatever was read.
+void prepare_and_check(Model* model)
+{
+    if (model->vertexcount == 0) return;
+    glmFitUnitBox(model);
+    glmTriangleNormals(model);
+    glmVertexNormals(model, 90.0f);
+    check_corner_indices(model);
+    glmSphereTexCoords(model);
+    glmPlanarTexCoords(model);
+    glmFuseVertices(model, 1e-3f);
+    check_corner_indices(model);
+}
+
 // Reads the model and walks what it holds, so that the sanitizers see every
 // index the reader produced.
 void read_and_check(const std::string& path)
@@ -40,6 +67,7 @@ void read_and_check(const std::string& path)
         listed += g->trianglecount;
     }
     if (listed != model->trianglecount) std::abort();
+    prepare_and_check(model);
     glmRelease(model);
 }
 

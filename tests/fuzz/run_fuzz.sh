@@ -19,7 +19,7 @@ if [ -z "$cxx" ]; then echo "run_fuzz.sh: clang++ not found" >&2; exit 1; fi
 
 common=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wall -Wextra -Werror
         -fsanitize=address,undefined -fno-sanitize-recover=all -I"$root/src/glm" -I"$here")
-library=(model.cpp read_obj.cpp read_mtl.cpp scanner.cpp ppm.cpp)
+library=(model.cpp read_obj.cpp read_mtl.cpp scanner.cpp ppm.cpp geometry.cpp texcoords.cpp fuse.cpp)
 
 echo "== building the fuzzers ($cxx)"
 objects=()
