@@ -130,8 +130,14 @@ void BM_ModelsOnly(benchmark::State& state)
 void run_frames_without_models(benchmark::State& state, int chaser, int rotation)
 {
     open_window_and_draw_first_frame();
+    // A normal and a material, so that drawing it prints no warning.
     static Model no_triangles;
-    if (no_triangles.vertices.empty()) no_triangles.vertices.assign(3, 0.0f);
+    if (no_triangles.vertices.empty()) {
+        no_triangles.vertices.assign(3, 0.0f);
+        no_triangles.normals.assign(3, 0.0f);
+        no_triangles.materials.resize(1);
+        no_triangles.materialcount = 1;
+    }
     Model* const shipped[2] = {chaser_model, target_model};
     chaser_model = &no_triangles;
     target_model = &no_triangles;
