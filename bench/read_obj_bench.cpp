@@ -1,6 +1,7 @@
 // Reading speed of glmReadOBJ on generated scanned-mesh-like files of about
-// 100 thousand and 1 million triangles, beside tinyobjloader on the same file
-// and the floor of a pass that only counts the file's newlines.
+// 100 thousand and 1 million triangles, and on an assembly-like file of many
+// small groups and materials, beside tinyobjloader on the same file and the
+// floor of a pass that only counts the file's newlines.
 //
 //   read_obj_bench                      the timings (Google Benchmark)
 //   read_obj_bench --memory [TRIANGLES] peak memory of one read, in a fresh process
@@ -31,11 +32,13 @@ constexpr int group_count = 8;
 constexpr int material_count = 4;
 constexpr int quad_every = 4;  // one grid cell in this many is written as a quad
 constexpr size_t io_chunk = 1 << 20;
+constexpr int part_count = 100000;          // groups of the assembly-like file
+constexpr int part_material_count = 10000;  // materials they share
 
 // A temporary directory holding the generated files, removed at exit.
 struct BenchFiles {
     std::string dir;
-    std::string paths[2];  // small, large
+    std::string paths[3];  // small grid, large grid, parts
     ~BenchFiles()
     {
         if (!dir.empty()) std::system(("rm -rf '" + dir + "'").c_str());
@@ -109,6 +112,24 @@ void write_library(const std::string& dir)
     std::fclose(f);
 }
 
+// An assembly of many parts: each its own group with a material of a large
+// library and a single triangle, as CAD exports write them.
+std::string write_parts(const std::string& dir)
+{
+    std::FILE* library = std::fopen((dir + "/parts.mtl").c_str(), "w");
+    for (int m = 0; m < part_material_count; ++m)
+        std::fprintf(library, "newmtl finish%d\nKd 0.5 0.5 0.5\n", m);
+    std::fclose(library);
+    const std::string path = dir + "/parts.obj";
+    Writer w{std::fopen(path.c_str(), "w"), {}};
+    w.put("mtllib parts.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    for (int k = 0; k < part_count; ++k)
+        w.put("g part%d\nusemtl finish%d\nf 1 2 3\n", k, (k * 7919) % part_material_count);
+    w.flush();
+    std::fclose(w.file);
+    return path;
+}
+
 // Grid side giving about the wanted number of triangles (2 per cell).
 int side_for(int triangles) { return static_cast<int>(std::sqrt(triangles / 2.0)) + 1; }
 
@@ -128,6 +149,7 @@ BenchFiles& files()
         write_library(f.dir);
         f.paths[0] = make_file(f.dir, small_triangles);
         f.paths[1] = make_file(f.dir, large_triangles);
+        f.paths[2] = write_parts(f.dir);
         return f;
     }();
     return made;
@@ -215,9 +237,9 @@ void BM_CountNewlines(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * file_size(path));
 }
 
-BENCHMARK(BM_glmReadOBJ)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_tinyobjloader)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CountNewlines)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_glmReadOBJ)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_tinyobjloader)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CountNewlines)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // Bytes the finished model owns.
 size_t model_bytes(const Model& m)

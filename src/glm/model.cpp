@@ -6,6 +6,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "name_index.h"
 
 static void exit_normally(int status) { std::exit(status); }
 
@@ -40,16 +41,26 @@ ModelGroup* glmLookupGroup(Model* model, const char* name)
     return nullptr;
 }
 
-ModelGroup* glmEnsureGroup(Model* model, const char* name)
+ModelGroup* glm_prepend_group(Model* model, const char* name)
 {
-    ModelGroup* found = glmLookupGroup(model, name);
-    if (found != nullptr) return found;
     std::unique_ptr<ModelGroup> group(new ModelGroup());
     group->name = name;
     group->next = std::move(model->groups);
     model->groups = std::move(group);
     model->groupcount++;
     return model->groups.get();
+}
+
+ModelGroup* glmEnsureGroup(Model* model, const char* name)
+{
+    ModelGroup* found = glmLookupGroup(model, name);
+    if (found != nullptr) return found;
+    return glm_prepend_group(model, name);
+}
+
+void glm_report_missing_material(const char* name)
+{
+    std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
 }
 
 uint32_t glmFindMaterial(Model* model, const char* name)
@@ -60,7 +71,7 @@ uint32_t glmFindMaterial(Model* model, const char* name)
         std::min<size_t>(model->materialcount, model->materials.size()));
     for (uint32_t i = 0; i < usable; ++i)
         if (model->materials[i].name == name) return i;
-    std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
+    glm_report_missing_material(name);
     return 0;
 }
 

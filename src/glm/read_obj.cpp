@@ -13,6 +13,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "name_index.h"
 #include "scanner.h"
 
 namespace {
@@ -31,6 +32,8 @@ struct ObjReading {
     Scanner scan;
     const char* statement = nullptr;  // first byte of the statement being read
     ModelGroup* group = nullptr;  // current group, never null once started
+    GroupIndex* groups = nullptr;            // the model's groups by name
+    const MaterialIndex* materials = nullptr;  // materials by name (filling pass)
     uint32_t material = 0;        // current material (filling pass)
     // Counting pass: elements seen. Filling pass: next 1-based slot
     // (triangles: next 0-based slot).
@@ -306,7 +309,7 @@ void use_material(ObjReading& r)
 {
     char name[name_buffer_size];
     glm_take_name(r.scan, name);
-    r.material = glmFindMaterial(r.model, name);
+    r.material = r.materials->find(name);
     r.group->material = r.material;
 }
 
@@ -314,7 +317,7 @@ void enter_group(ObjReading& r)
 {
     char name[name_buffer_size];
     glm_take_group_name(r.scan, name);
-    r.group = glmLookupGroup(r.model, name);
+    r.group = r.groups->lookup(name);
     if (r.group == nullptr) passes_disagree(r);
     r.group->material = r.material;
 }
@@ -347,7 +350,9 @@ void glmFirstPass(Model* model, const ModelText& text)
 {
     GLM_REQUIRE(model, "model");
     ObjReading r = start_pass(model, text);
-    r.group = glmEnsureGroup(model, "default");
+    GroupIndex groups(model);
+    r.groups = &groups;
+    r.group = groups.ensure("default");
     std::string_view token;
     while (glm_read_token(r.scan, &token)) {
         r.statement = token.data();
@@ -357,7 +362,7 @@ void glmFirstPass(Model* model, const ModelText& text)
         case 'g': {
             char name[name_buffer_size];
             glm_take_group_name(r.scan, name);
-            r.group = glmEnsureGroup(model, name);
+            r.group = groups.ensure(name);
             break;
         }
         case 'f': count_face(r); break;
@@ -378,7 +383,11 @@ void glmFillPass(Model* model, const ModelText& text)
 {
     GLM_REQUIRE(model, "model");
     ObjReading r = start_pass(model, text);
-    r.group = glmLookupGroup(model, "default");
+    GroupIndex groups(model);
+    const MaterialIndex materials(model);
+    r.groups = &groups;
+    r.materials = &materials;
+    r.group = groups.lookup("default");
     if (r.group == nullptr) passes_disagree(r);
     r.vertices = r.normals = r.texcoords = 1;
     std::string_view token;

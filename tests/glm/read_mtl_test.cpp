@@ -110,6 +110,32 @@ TEST_F(ReadTest, UnknownMaterialFallsBackToDefaultWithAMessage)
     EXPECT_EQ(glmLookupGroup(model.get(), " a")->material, 0u);
 }
 
+TEST_F(ReadTest, UsemtlTakesTheFirstOfMaterialsSharingAName)
+{
+    dir.write("m.mtl", "newmtl twice\nKd 1 0 0\nnewmtl other\nnewmtl twice\nKd 0 0 1\n");
+    ModelPtr model = read_obj("mtllib m.mtl\ng a\nusemtl twice\n");
+    EXPECT_EQ(glmLookupGroup(model.get(), " a")->material, 1u);
+    EXPECT_EQ(printed.find("can't find"), std::string::npos);
+}
+
+TEST_F(ReadTest, ManyMaterialsAreFoundByName)
+{
+    constexpr uint32_t materials = 500;
+    std::string library, text = "mtllib m.mtl\n" + std::string(triangle);
+    for (uint32_t k = 0; k < materials; ++k) library += "newmtl m" + std::to_string(k) + "\n";
+    dir.write("m.mtl", library);
+    // Group k uses material m(7k mod 500), entry 1 + that of the table.
+    for (uint32_t k = 0; k < materials; ++k)
+        text += "g g" + std::to_string(k) + "\nusemtl m" + std::to_string(7 * k % materials) + "\n";
+    ModelPtr model = read_obj(text);
+    ASSERT_EQ(model->materialcount, materials + 1);
+    for (uint32_t k = 0; k < materials; ++k) {
+        const std::string name = " g" + std::to_string(k);
+        ASSERT_EQ(glmLookupGroup(model.get(), name.c_str())->material, 1 + 7 * k % materials) << name;
+    }
+    EXPECT_EQ(printed.find("can't find"), std::string::npos);
+}
+
 TEST_F(ReadTest, UsemtlWithoutLibraryUsesMaterialZero)
 {
     ModelPtr model = read_obj("usemtl red\n");

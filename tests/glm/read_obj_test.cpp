@@ -89,6 +89,24 @@ TEST_F(ReadTest, ReturningToAGroupAddsToIt)
     EXPECT_EQ(group_triangles(*model, " b"), Indices{1});
 }
 
+TEST_F(ReadTest, ManyGroupsVisitedTwiceKeepTheirOrderAndTriangles)
+{
+    constexpr uint32_t groups = 1000;
+    std::string text = square_vertices();
+    for (uint32_t k = 0; k < groups; ++k) text += "g part" + std::to_string(k) + "\nf 1 2 3\n";
+    for (uint32_t k = groups; k-- > 0;) text += "g part" + std::to_string(k) + "\nf 1 3 4\n";
+    ModelPtr model = read_obj(text);
+    EXPECT_EQ(model->groupcount, groups + 1);
+    Names expected_order;
+    for (uint32_t k = groups; k-- > 0;) expected_order.push_back(" part" + std::to_string(k));
+    expected_order.push_back("default");
+    EXPECT_EQ(group_names(*model), expected_order);
+    for (uint32_t k = 0; k < groups; ++k) {
+        const std::string name = " part" + std::to_string(k);
+        ASSERT_EQ(group_triangles(*model, name.c_str()), (Indices{k, 2 * groups - 1 - k})) << name;
+    }
+}
+
 TEST_F(ReadTest, FourthVertexValueIsSkippedWithItsLine)
 {
     ModelPtr model = read_obj("v 1 2 3 4\nv 5 6 7\n");
