@@ -8,9 +8,11 @@
 #ifndef ORVANEL_GLM_NAME_INDEX_H
 #define ORVANEL_GLM_NAME_INDEX_H
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "glm.h"
 
@@ -19,22 +21,74 @@ ModelGroup* glm_prepend_group(Model* model, const char* name);
 // The message of a usemtl naming no material, on standard output.
 void glm_report_missing_material(const char* name);
 
+// Names to values in one open-addressed array: a lookup touches one or two
+// slots instead of a chain of separately allocated nodes. The names are views
+// of strings owned elsewhere, which must stay in place while the table is used.
+template <typename Value>
+class NameTable {
+public:
+    // The value of the name, or null.
+    const Value* find(std::string_view name) const
+    {
+        if (slots_.empty()) return nullptr;
+        const size_t hash = std::hash<std::string_view>{}(name);
+        for (size_t i = hash & mask(); slots_[i].used; i = (i + 1) & mask())
+            if (slots_[i].hash == hash && slots_[i].name == name) return &slots_[i].value;
+        return nullptr;
+    }
+    // Adds the name unless it is there already: the first value of a name stays.
+    void add(std::string_view name, Value value)
+    {
+        if (find(name) != nullptr) return;
+        if (2 * (used_ + 1) > slots_.size()) grow();
+        place(Slot{std::hash<std::string_view>{}(name), name, value, true});
+        ++used_;
+    }
+
+private:
+    struct Slot {
+        size_t hash = 0;
+        std::string_view name;
+        Value value{};
+        bool used = false;
+    };
+    static constexpr size_t initial_slots = 64;  // a power of two
+
+    size_t mask() const { return slots_.size() - 1; }
+    void place(const Slot& slot)
+    {
+        size_t i = slot.hash & mask();
+        while (slots_[i].used) i = (i + 1) & mask();
+        slots_[i] = slot;
+    }
+    // Doubles the array (kept at most half full) and places every name again.
+    void grow()
+    {
+        std::vector<Slot> old(slots_.empty() ? initial_slots : 2 * slots_.size());
+        old.swap(slots_);
+        for (const Slot& slot : old)
+            if (slot.used) place(slot);
+    }
+
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
+
 // The model's groups by name; every group added while it is in use must go
-// through ensure, so that the index and the list stay the same. The keys view
-// the groups' own names, which stay in place while the groups live.
+// through ensure, so that the index and the list stay the same.
 class GroupIndex {
 public:
     explicit GroupIndex(Model* model) : model_(model)
     {
-        // emplace keeps the first of equal names, as the list search finds it.
+        // The first of equal names stays, as the list search finds it.
         for (ModelGroup* g = model->groups.get(); g != nullptr; g = g->next.get())
-            by_name_.emplace(g->name, g);
+            by_name_.add(g->name, g);
     }
     // As glmLookupGroup.
     ModelGroup* lookup(const char* name) const
     {
-        auto found = by_name_.find(name);
-        return found == by_name_.end() ? nullptr : found->second;
+        ModelGroup* const* found = by_name_.find(name);
+        return found == nullptr ? nullptr : *found;
     }
     // As glmEnsureGroup.
     ModelGroup* ensure(const char* name)
@@ -42,17 +96,17 @@ public:
         ModelGroup* found = lookup(name);
         if (found != nullptr) return found;
         ModelGroup* made = glm_prepend_group(model_, name);
-        by_name_.emplace(made->name, made);
+        by_name_.add(made->name, made);
         return made;
     }
 
 private:
     Model* model_;
-    std::unordered_map<std::string_view, ModelGroup*> by_name_;
+    NameTable<ModelGroup*> by_name_;
 };
 
 // The model's material table by name, for a pass that changes neither the
-// table nor its names (the keys view them).
+// table nor its names.
 class MaterialIndex {
 public:
     explicit MaterialIndex(const Model* model)
@@ -61,19 +115,19 @@ public:
                                   ? model->materialcount
                                   : model->materials.size();
         for (size_t i = 0; i < usable; ++i)
-            by_name_.emplace(model->materials[i].name, static_cast<uint32_t>(i));
+            by_name_.add(model->materials[i].name, static_cast<uint32_t>(i));
     }
     // As glmFindMaterial: the index, or 0 with the message.
     uint32_t find(const char* name) const
     {
-        auto found = by_name_.find(name);
-        if (found != by_name_.end()) return found->second;
+        const uint32_t* found = by_name_.find(name);
+        if (found != nullptr) return *found;
         glm_report_missing_material(name);
         return 0;
     }
 
 private:
-    std::unordered_map<std::string_view, uint32_t> by_name_;
+    NameTable<uint32_t> by_name_;
 };
 
 #endif
