@@ -4,7 +4,7 @@
 // its statements pay for a scan of all of them. These indexes give the same
 // answers (the first group, the lowest material index of a name) and are
 // kept beside the list for the length of one reading pass.
-// Private to the readers (and their tests); not part of the library surface.
+// Private to the reader; not part of the library surface.
 #ifndef ORVANEL_GLM_NAME_INDEX_H
 #define ORVANEL_GLM_NAME_INDEX_H
 
