@@ -58,6 +58,12 @@ ModelGroup* glmEnsureGroup(Model* model, const char* name)
     return glm_prepend_group(model, name);
 }
 
+uint32_t glm_usable_materials(const Model* model)
+{
+    // The count bounds a scan even if it ran ahead of the array.
+    return static_cast<uint32_t>(std::min<size_t>(model->materialcount, model->materials.size()));
+}
+
 void glm_report_missing_material(const char* name)
 {
     std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
@@ -66,9 +72,7 @@ void glm_report_missing_material(const char* name)
 uint32_t glmFindMaterial(Model* model, const char* name)
 {
     GLM_REQUIRE(model, "model");
-    // The count bounds the scan even if it ran ahead of the array.
-    uint32_t usable = static_cast<uint32_t>(
-        std::min<size_t>(model->materialcount, model->materials.size()));
+    const uint32_t usable = glm_usable_materials(model);
     for (uint32_t i = 0; i < usable; ++i)
         if (model->materials[i].name == name) return i;
     glm_report_missing_material(name);

@@ -18,6 +18,8 @@
 
 // Puts a new group of that name at the head of the list, without a search.
 ModelGroup* glm_prepend_group(Model* model, const char* name);
+// Materials that may be looked up: the count, bounded by what the table holds.
+uint32_t glm_usable_materials(const Model* model);
 // The message of a usemtl naming no material, on standard output.
 void glm_report_missing_material(const char* name);
 
@@ -28,20 +30,14 @@ template <typename Value>
 class NameTable {
 public:
     // The value of the name, or null.
-    const Value* find(std::string_view name) const
-    {
-        if (slots_.empty()) return nullptr;
-        const size_t hash = std::hash<std::string_view>{}(name);
-        for (size_t i = hash & mask(); slots_[i].used; i = (i + 1) & mask())
-            if (slots_[i].hash == hash && slots_[i].name == name) return &slots_[i].value;
-        return nullptr;
-    }
+    const Value* find(std::string_view name) const { return find_hashed(name, hash_of(name)); }
     // Adds the name unless it is there already: the first value of a name stays.
     void add(std::string_view name, Value value)
     {
-        if (find(name) != nullptr) return;
+        const size_t hash = hash_of(name);
+        if (find_hashed(name, hash) != nullptr) return;
         if (2 * (used_ + 1) > slots_.size()) grow();
-        place(Slot{std::hash<std::string_view>{}(name), name, value, true});
+        place(Slot{hash, name, value, true});
         ++used_;
     }
 
@@ -54,7 +50,15 @@ private:
     };
     static constexpr size_t initial_slots = 64;  // a power of two
 
+    static size_t hash_of(std::string_view name) { return std::hash<std::string_view>{}(name); }
     size_t mask() const { return slots_.size() - 1; }
+    const Value* find_hashed(std::string_view name, size_t hash) const
+    {
+        if (slots_.empty()) return nullptr;
+        for (size_t i = hash & mask(); slots_[i].used; i = (i + 1) & mask())
+            if (slots_[i].hash == hash && slots_[i].name == name) return &slots_[i].value;
+        return nullptr;
+    }
     void place(const Slot& slot)
     {
         size_t i = slot.hash & mask();
@@ -111,11 +115,9 @@ class MaterialIndex {
 public:
     explicit MaterialIndex(const Model* model)
     {
-        const size_t usable = model->materialcount < model->materials.size()
-                                  ? model->materialcount
-                                  : model->materials.size();
-        for (size_t i = 0; i < usable; ++i)
-            by_name_.add(model->materials[i].name, static_cast<uint32_t>(i));
+        const uint32_t usable = glm_usable_materials(model);
+        for (uint32_t i = 0; i < usable; ++i)
+            by_name_.add(model->materials[i].name, i);
     }
     // As glmFindMaterial: the index, or 0 with the message.
     uint32_t find(const char* name) const

@@ -19,16 +19,17 @@ const char fixed_obj[] =
     "g hull\nusemtl red\nf 1/1/1 2/1/1 3/1/1\nusemtl blue\nf 1 2 3\n";
 #endif
 
-// Every corner's indices lie in their arrays.
+// Every corner's indices lie within their counts.
 void check_corner_indices(const Model* model)
 {
-    for (const ModelTriangle& t : model->triangles)
+    for (const ModelTriangle& t : model->triangles) {
+        if (t.facetnormidx > model->facetnormcount) std::abort();
         for (int k = 0; k < 3; ++k) {
             if (t.vertexidx[k] < 1 || t.vertexidx[k] > model->vertexcount) std::abort();
-            if (3 * size_t{t.normalidx[k]} + 3 > model->normals.size() && !model->normals.empty())
+            if (t.normalidx[k] > model->normalcount || t.texcoordidx[k] > model->texcoordcount)
                 std::abort();
-            if (t.facetnormidx > model->facetnormcount) std::abort();
         }
+    }
 }
 
 // What the simulator does with a model it loads (fitting, facet and smooth
@@ -51,13 +52,8 @@ void prepare_and_check(Model* model)
 void read_and_check(const std::string& path)
 {
     Model* model = glmReadOBJ(path.c_str());
-    for (uint32_t i = 0; i < model->trianglecount; ++i)
-        for (int k = 0; k < 3; ++k) {
-            const ModelTriangle& t = model->triangles[i];
-            if (t.vertexidx[k] < 1 || t.vertexidx[k] > model->vertexcount) std::abort();
-            if (t.normalidx[k] > model->normalcount || t.texcoordidx[k] > model->texcoordcount)
-                std::abort();
-        }
+    if (model->triangles.size() != model->trianglecount) std::abort();
+    check_corner_indices(model);
     uint32_t listed = 0;
     for (const ModelGroup* g = model->groups.get(); g != nullptr; g = g->next.get()) {
         if (g->trianglecount != g->triangles.size()) std::abort();
