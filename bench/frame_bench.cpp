@@ -46,8 +46,8 @@ void open_window_and_draw_first_frame()
 void finish_frames(benchmark::State& state)
 {
     glFinish();
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_EmptyFrame(benchmark::State& state)

@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr float grid_step = 0.01f;     // distance between lattice points
-constexpr float ripple_height = 0.02f; // amplitude of the surface's waves
-constexpr float ripple_rate = 7.0f;    // waves per unit of x and y
-constexpr float crease_angle = 90.0f;  // degrees, as the simulator uses
+constexpr float grid_step = 0.01f;      // distance between lattice points
+constexpr float ripple_height = 0.02f;  // amplitude of the surface's waves
+constexpr float ripple_rate = 7.0f;     // waves per unit of x and y
+constexpr float crease_angle = 90.0f;   // degrees, as the simulator uses
 
 // A lattice surface of at least the given number of triangles.
 std::unique_ptr<Model> rippled_lattice(uint32_t triangles)
@@ -33,8 +33,10 @@ std::unique_ptr<Model> rippled_lattice(uint32_t triangles)
     for (uint32_t j = 0; j < cells; ++j)
         for (uint32_t i = 0; i < cells; ++i) {
             ModelTriangle a{}, b{};
-            a.vertexidx[0] = index(i, j), a.vertexidx[1] = index(i + 1, j), a.vertexidx[2] = index(i + 1, j + 1);
-            b.vertexidx[0] = index(i, j), b.vertexidx[1] = index(i + 1, j + 1), b.vertexidx[2] = index(i, j + 1);
+            a.vertexidx[0] = index(i, j), a.vertexidx[1] = index(i + 1, j),
+            a.vertexidx[2] = index(i + 1, j + 1);
+            b.vertexidx[0] = index(i, j), b.vertexidx[1] = index(i + 1, j + 1),
+            b.vertexidx[2] = index(i, j + 1);
             model->triangles.push_back(a);
             model->triangles.push_back(b);
         }

@@ -93,10 +93,11 @@ void write_grid(const std::string& path, int side)
         for (int i = 0; i + 1 < side; ++i) {
             int a = j * side + i + 1, b = a + 1, c = a + side + 1, d = a + side;
             if ((i + j) % quad_every == 0)
-                w.put("f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c, d, d, d);
+                w.put("f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c, d, d,
+                      d);
             else
-                w.put("f %d/%d/%d %d/%d/%d %d/%d/%d\nf %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b,
-                      c, c, c, a, a, a, c, c, c, d, d, d);
+                w.put("f %d/%d/%d %d/%d/%d %d/%d/%d\nf %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b,
+                      b, c, c, c, a, a, a, c, c, c, d, d, d);
         }
     }
     w.flush();
@@ -107,8 +108,8 @@ void write_library(const std::string& dir)
 {
     std::FILE* f = std::fopen((dir + "/bench.mtl").c_str(), "w");
     for (int m = 0; m < material_count; ++m)
-        std::fprintf(f, "newmtl m%d\nKa 0.1 0.1 0.1\nKd 0.%d 0.5 0.5\nKs 0.9 0.9 0.9\nNs 250\n\n", m,
-                     m + 2);
+        std::fprintf(f, "newmtl m%d\nKa 0.1 0.1 0.1\nKd 0.%d 0.5 0.5\nKs 0.9 0.9 0.9\nNs 250\n\n",
+                     m, m + 2);
     std::fclose(f);
 }
 
@@ -244,8 +245,10 @@ BENCHMARK(BM_CountNewlines)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecon
 // Bytes the finished model owns.
 size_t model_bytes(const Model& m)
 {
-    size_t bytes = sizeof m + m.filepath.capacity() + (m.vertices.capacity() + m.normals.capacity() +
-                   m.texcoords.capacity() + m.facetnorms.capacity()) * sizeof(float) +
+    size_t bytes = sizeof m + m.filepath.capacity() +
+                   (m.vertices.capacity() + m.normals.capacity() + m.texcoords.capacity() +
+                    m.facetnorms.capacity()) *
+                       sizeof(float) +
                    m.triangles.capacity() * sizeof(ModelTriangle) +
                    m.materials.capacity() * sizeof(ModelMaterial);
     for (const ModelGroup* g = m.groups.get(); g != nullptr; g = g->next.get())
@@ -271,9 +274,11 @@ int measure_read(const char* path)
         model = glmReadOBJ(path);
     }
     long after = peak_kilobytes();
-    double file = static_cast<double>(file_size(path)), owned = static_cast<double>(model_bytes(*model));
+    double file = static_cast<double>(file_size(path)),
+           owned = static_cast<double>(model_bytes(*model));
     double growth = (after - before) * kilo;
-    std::printf("file %.1f MB, model %.1f MB (%" PRIu32 " triangles), peak RSS %.1f MB "
+    std::printf("file %.1f MB, model %.1f MB (%" PRIu32
+                " triangles), peak RSS %.1f MB "
                 "(%.1f MB before reading): growth %.1f MB = %.3f x (file + model)\n",
                 file / mega, owned / mega, model->trianglecount, after * kilo / mega,
                 before * kilo / mega, growth / mega, growth / (file + owned));

@@ -21,7 +21,10 @@ struct ArrayView {
     uint32_t last;    // highest index that may be read
     unsigned stride;  // floats per entry
 
-    const float* at(uint32_t idx) const { return data + stride * static_cast<size_t>(idx <= last ? idx : 0); }
+    const float* at(uint32_t idx) const
+    {
+        return data + stride * static_cast<size_t>(idx <= last ? idx : 0);
+    }
 };
 
 ArrayView view_of(const std::vector<float>& array, uint32_t count, unsigned stride)
@@ -43,22 +46,29 @@ void warn(unsigned& mode, unsigned bit, const char* text)
 unsigned settle_mode(const Model* model, unsigned mode)
 {
     if ((mode & MODE_FLAT) && model->facetnorms.empty())
-        warn(mode, MODE_FLAT, "glmDraw() warning: flat render mode requested with no facet normals defined.\n");
+        warn(mode, MODE_FLAT,
+             "glmDraw() warning: flat render mode requested with no facet normals defined.\n");
     if ((mode & MODE_SMOOTH) && model->normals.empty())
-        warn(mode, MODE_SMOOTH, "glmDraw() warning: smooth render mode requested with no normals defined.\n");
+        warn(mode, MODE_SMOOTH,
+             "glmDraw() warning: smooth render mode requested with no normals defined.\n");
     if ((mode & MODE_TEXTURE) && model->texcoords.empty())
         warn(mode, MODE_TEXTURE,
-             "glmDraw() warning: texture render mode requested with no texture coordinates defined.\n");
+             "glmDraw() warning: texture render mode requested with no texture coordinates "
+             "defined.\n");
     if ((mode & MODE_FLAT) && (mode & MODE_SMOOTH))
         warn(mode, MODE_FLAT,
-             "glmDraw() warning: flat render mode requested and smooth render mode requested (using smooth).\n");
+             "glmDraw() warning: flat render mode requested and smooth render mode requested "
+             "(using smooth).\n");
     if ((mode & MODE_COLOR) && model->materials.empty())
-        warn(mode, MODE_COLOR, "glmDraw() warning: color render mode requested with no materials defined.\n");
+        warn(mode, MODE_COLOR,
+             "glmDraw() warning: color render mode requested with no materials defined.\n");
     if ((mode & MODE_MATERIAL) && model->materials.empty())
-        warn(mode, MODE_MATERIAL, "glmDraw() warning: material render mode requested with no materials defined.\n");
+        warn(mode, MODE_MATERIAL,
+             "glmDraw() warning: material render mode requested with no materials defined.\n");
     if ((mode & MODE_COLOR) && (mode & MODE_MATERIAL))
         warn(mode, MODE_COLOR,
-             "glmDraw() warning: color and material render mode requested using only material mode.\n");
+             "glmDraw() warning: color and material render mode requested using only material "
+             "mode.\n");
     return mode;
 }
 

@@ -38,11 +38,12 @@ constexpr uint32_t largest_exact_index = 16777216;  // 2^24: floats are exact up
 // larger cells mean fewer cells to look in per vector. Not a round number,
 // so that coordinates quantised to round steps do not all sit on borders.
 constexpr double cells_per_epsilon = 4.34;
-constexpr double cell_reach = 1.0 / cells_per_epsilon + 0x1p-20;  // epsilon in cells plus the rounding margin
-constexpr uint32_t none = 0;                          // representatives are numbered from 1
-constexpr double integer_range = 0x1p62;              // |q| below this converts to int64 exactly
-constexpr size_t initial_slots = 1024;                // hash table size to start with, 2^10
-constexpr int initial_shift = 64 - 10;                // top bits of a hash that index it
+constexpr double cell_reach =
+    1.0 / cells_per_epsilon + 0x1p-20;    // epsilon in cells plus the rounding margin
+constexpr uint32_t none = 0;              // representatives are numbered from 1
+constexpr double integer_range = 0x1p62;  // |q| below this converts to int64 exactly
+constexpr size_t initial_slots = 1024;    // hash table size to start with, 2^10
+constexpr int initial_shift = 64 - 10;    // top bits of a hash that index it
 
 // Vectors of a 1-based array that both the count and the vector's size allow.
 uint32_t usable_count(uint32_t count, const std::vector<float>& array)
@@ -73,16 +74,17 @@ uint64_t bits_of(double d)
 // product depend on every bit of its factors.
 uint64_t hash_of(const CellKey& key)
 {
-    return bits_of(key.axis[0]) * 0x9E3779B97F4A7C15ull + bits_of(key.axis[1]) * 0xC2B2AE3D27D4EB4Full +
+    return bits_of(key.axis[0]) * 0x9E3779B97F4A7C15ull +
+           bits_of(key.axis[1]) * 0xC2B2AE3D27D4EB4Full +
            bits_of(key.axis[2]) * 0x165667B19E3779F9ull;
 }
 
 // One representative filed in the grid.
 struct Entry {
-    CellKey key;     // its cell
-    uint32_t rep;    // its index among the distinct vectors
-    uint32_t next;   // next entry of the same cell, or none
-    float vector[3]; // a copy of the representative, read without a second lookup
+    CellKey key;      // its cell
+    uint32_t rep;     // its index among the distinct vectors
+    uint32_t next;    // next entry of the same cell, or none
+    float vector[3];  // a copy of the representative, read without a second lookup
 };
 
 // A slot of the table: the head of one cell's chain, with low hash bits
@@ -106,8 +108,11 @@ struct Grid {
 
 Grid make_grid(float epsilon)
 {
-    return {cells_per_epsilon * static_cast<double>(epsilon), initial_slots - 1, initial_shift,
-            std::vector<Slot>(initial_slots), {Entry{}}};
+    return {cells_per_epsilon * static_cast<double>(epsilon),
+            initial_slots - 1,
+            initial_shift,
+            std::vector<Slot>(initial_slots),
+            {Entry{}}};
 }
 
 // Slot holding the key's chain, or the empty slot where it would go.
@@ -115,7 +120,8 @@ size_t find_slot(const Grid& g, const CellKey& key, uint64_t hash)
 {
     uint32_t tag = static_cast<uint32_t>(hash);
     size_t s = static_cast<size_t>(hash >> g.shift);
-    while (g.slots[s].head != none && !(g.slots[s].tag == tag && g.entries[g.slots[s].head].key == key))
+    while (g.slots[s].head != none &&
+           !(g.slots[s].tag == tag && g.entries[g.slots[s].head].key == key))
         s = (s + 1) & g.mask;
     return s;
 }
@@ -142,7 +148,10 @@ void insert(Grid& g, uint32_t rep, const CellKey& key, const float* v)
     slot = {static_cast<uint32_t>(g.entries.size() - 1), static_cast<uint32_t>(hash)};
 }
 
-bool is_finite(const float* v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
+bool is_finite(const float* v)
+{
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
 
 // floor(q) with negative zero folded into zero; a plain conversion where it
 // is exact, since the library call is slow on baseline x86-64.
@@ -178,7 +187,8 @@ Reach reach_of(const Grid& g, const float* v)
 }
 
 // Lowest representative of the cell below limit that matches v, or limit.
-uint32_t lowest_in_cell(const Grid& g, const CellKey& key, const float* v, float epsilon, uint32_t limit)
+uint32_t lowest_in_cell(const Grid& g, const CellKey& key, const float* v, float epsilon,
+                        uint32_t limit)
 {
     size_t s = find_slot(g, key, hash_of(key));
     for (uint32_t e = g.slots[s].head; e != none; e = g.entries[e].next) {
@@ -249,9 +259,12 @@ std::vector<float> glmFuseVectors(std::vector<float>& vectors, uint32_t* count, 
     uint32_t n = usable_count(*count, vectors);
     if (n > largest_exact_index) {
         // The new indices would not survive the trip through a float.
-        std::fprintf(stderr, "glmFuseVectors(): %u vectors are too many to number in single precision; nothing merged.\n",
+        std::fprintf(stderr,
+                     "glmFuseVectors(): %u vectors are too many to number in single precision; "
+                     "nothing merged.\n",
                      n);
-        return std::vector<float>(vectors.begin(), vectors.begin() + 3 * (static_cast<size_t>(n) + 1));
+        return std::vector<float>(vectors.begin(),
+                                  vectors.begin() + 3 * (static_cast<size_t>(n) + 1));
     }
     if (vectors.empty()) {
         *count = 0;
@@ -279,6 +292,7 @@ void glmFuseVertices(Model* model, float epsilon)
             v = (v != 0 && v <= n) ? f.newindex[v] : 0;  // a corner naming no vertex gets element 0
 
     model->vertexcount = f.found;
-    std::vector<float>(f.distinct.begin(), f.distinct.begin() + 3 * (static_cast<size_t>(f.found) + 1))
+    std::vector<float>(f.distinct.begin(),
+                       f.distinct.begin() + 3 * (static_cast<size_t>(f.found) + 1))
         .swap(model->vertices);
 }

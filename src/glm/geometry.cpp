@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr double pi_single = 3.1415927f;        // single-precision value of pi, widened
+constexpr double pi_single = 3.1415927f;  // single-precision value of pi, widened
 constexpr double degrees_per_half_turn = 180.0;
-constexpr double unit_box_size = 2.0;           // the box runs from -1 to 1
+constexpr double unit_box_size = 2.0;  // the box runs from -1 to 1
 // Normals are staged in chunks of this many while they are produced, then
 // copied into one array of the exact size. A chunk (768 KiB) stays below the
 // allocator's threshold for mapping fresh pages, so its memory is reused from
@@ -23,7 +23,7 @@ constexpr double unit_box_size = 2.0;           // the box runs from -1 to 1
 // worst case (one normal per corner) would be mapped afresh on every call
 // for large models.
 constexpr size_t normals_per_chunk = size_t(1) << 16;
-constexpr float unit_scale = 1.0f;              // scale applied when nothing can be scaled
+constexpr float unit_scale = 1.0f;  // scale applied when nothing can be scaled
 
 // Highest vector index of a 1-based array that both the count and the vector's
 // size allow; hand-built models may claim more entries than they hold.
@@ -83,7 +83,6 @@ void negate_vectors(std::vector<float>& array, uint32_t count)
     for (size_t i = 3; i < 3 * (static_cast<size_t>(usable) + 1); ++i) array[i] = -array[i];
 }
 
-
 // Cosine threshold of the crease angle, worked in double and kept in single
 // precision; 90 degrees gives -4.371139e-08.
 float crease_threshold(float angle)
@@ -101,8 +100,8 @@ bool names_vertex(uint32_t idx, uint32_t vertices) { return idx != 0 && idx <= v
 // is named 3 * triangle + k; Corner is wide enough for every name.
 template <typename Corner>
 struct Membership {
-    std::vector<Corner> first;           // offsets, vertexcount + 3 entries
-    std::unique_ptr<Corner[]> corners;   // first.back() corner names grouped by vertex
+    std::vector<Corner> first;          // offsets, vertexcount + 3 entries
+    std::unique_ptr<Corner[]> corners;  // first.back() corner names grouped by vertex
 };
 
 // Counting sort of the corners by vertex, linear in the number of corners.
@@ -125,7 +124,8 @@ Membership<Corner> build_membership(const Model* model, uint32_t vertices, uint3
         const uint32_t* idx = model->triangles[i].vertexidx;
         for (int k = 2; k >= 0; --k)
             if (names_vertex(idx[k], vertices))
-                m.corners[m.first[static_cast<size_t>(idx[k]) + 1]++] = static_cast<Corner>(Corner(3) * i + k);
+                m.corners[m.first[static_cast<size_t>(idx[k]) + 1]++] =
+                    static_cast<Corner>(Corner(3) * i + k);
     }
     return m;
 }

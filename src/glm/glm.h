@@ -32,11 +32,11 @@
 
 // One material of an MTL library; colours are RGBA, alpha is never read.
 struct ModelMaterial {
-    std::string name;     // compared byte for byte
-    float diffuse[4];     // MTL Kd; GL_DIFFUSE and the plain colour
-    float ambient[4];     // MTL Ka; GL_AMBIENT
-    float specular[4];    // MTL Ks; GL_SPECULAR
-    float shininess;      // OpenGL exponent, 0..128 (MTL Ns is 0..1000)
+    std::string name;   // compared byte for byte
+    float diffuse[4];   // MTL Kd; GL_DIFFUSE and the plain colour
+    float ambient[4];   // MTL Ka; GL_AMBIENT
+    float specular[4];  // MTL Ks; GL_SPECULAR
+    float shininess;    // OpenGL exponent, 0..128 (MTL Ns is 0..1000)
 };
 
 // One triangle; every index is 1-based into the model's arrays.
@@ -64,17 +64,17 @@ struct Model {
     uint32_t vertexcount = 0;            // N vertices
     std::vector<float> vertices;         // 3 * (N + 1) floats, 1-based; present after reading
     uint32_t normalcount = 0;
-    std::vector<float> normals;          // 3 * (normalcount + 1), 1-based, or absent
+    std::vector<float> normals;  // 3 * (normalcount + 1), 1-based, or absent
     uint32_t texcoordcount = 0;
-    std::vector<float> texcoords;        // 2 * (texcoordcount + 1), 1-based, or absent
+    std::vector<float> texcoords;  // 2 * (texcoordcount + 1), 1-based, or absent
     uint32_t facetnormcount = 0;
-    std::vector<float> facetnorms;       // 3 * (facetnormcount + 1), 1-based, or absent
+    std::vector<float> facetnorms;  // 3 * (facetnormcount + 1), 1-based, or absent
     uint32_t trianglecount = 0;
     std::vector<ModelTriangle> triangles;  // 0-based
     uint32_t materialcount = 0;            // "default" included; 0 without a library
     std::vector<ModelMaterial> materials;  // 0-based; entry 0 is "default"
     uint32_t groupcount = 0;
-    std::unique_ptr<ModelGroup> groups;    // head of the list (newest group)
+    std::unique_ptr<ModelGroup> groups;  // head of the list (newest group)
 };
 
 // Mode flags for drawing and writing; any combination, 0 is positions only.

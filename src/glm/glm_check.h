@@ -7,8 +7,8 @@
                                           const char* function);
 
 // Stops the program naming `expression` when `condition` is false.
-#define GLM_REQUIRE(condition, expression)                                      \
-    do {                                                                        \
+#define GLM_REQUIRE(condition, expression)                                                   \
+    do {                                                                                     \
         if (!(condition)) glm_precondition_failed(expression, __FILE__, __LINE__, __func__); \
     } while (0)
 

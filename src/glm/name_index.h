@@ -116,8 +116,7 @@ public:
     explicit MaterialIndex(const Model* model)
     {
         const uint32_t usable = glm_usable_materials(model);
-        for (uint32_t i = 0; i < usable; ++i)
-            by_name_.add(model->materials[i].name, i);
+        for (uint32_t i = 0; i < usable; ++i) by_name_.add(model->materials[i].name, i);
     }
     // As glmFindMaterial: the index, or 0 with the message.
     uint32_t find(const char* name) const

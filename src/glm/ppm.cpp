@@ -55,8 +55,10 @@ bool read_header_values(FILE* file, const char* filename, PpmHeader* header)
     char line[header_line_size];
     while (header->found < header_value_count) {
         if (std::fgets(line, sizeof line, file) == nullptr) {
-            std::fprintf(stderr, "glmLoadPPM(): \"%s\": the header ends before width, height "
-                                 "and maximum value.\n", filename);
+            std::fprintf(stderr,
+                         "glmLoadPPM(): \"%s\": the header ends before width, height "
+                         "and maximum value.\n",
+                         filename);
             return false;
         }
         if (line[0] == '#') continue;
@@ -83,8 +85,8 @@ bool header_is_usable(const PpmHeader& header, const char* filename, size_t* ras
                      height);
         return false;
     }
-    uint64_t bytes = uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height) *
-                     bytes_per_pixel;
+    uint64_t bytes =
+        uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height) * bytes_per_pixel;
     if (bytes > largest_raster_bytes) {
         std::fprintf(stderr, "glmLoadPPM(): \"%s\": image of %d x %d pixels is too large.\n",
                      filename, width, height);

@@ -17,12 +17,12 @@ constexpr uint32_t material_limit = UINT32_MAX - 1;
 
 // Parse state of one library's filling pass.
 struct MtlReading {
-    const std::string* path;               // built path, for messages
+    const std::string* path;  // built path, for messages
     ModelText text;
     Scanner scan;
-    const char* statement = nullptr;       // first byte of the statement being read
+    const char* statement = nullptr;  // first byte of the statement being read
     std::vector<ModelMaterial>* materials;
-    uint32_t current = 0;                  // material the statements change
+    uint32_t current = 0;  // material the statements change
 };
 
 [[noreturn]] void mtl_failed(const std::string& path, const ModelText& text, const char* at,
@@ -87,10 +87,18 @@ void read_colour(MtlReading& r, ModelMaterial& m, char key)
 {
     constexpr int rgb = 3;
     switch (key) {
-    case 'a': glm_scan_floats(r.scan, m.ambient, rgb); break;
-    case 'd': glm_scan_floats(r.scan, m.diffuse, rgb); break;
-    case 's': glm_scan_floats(r.scan, m.specular, rgb); break;
-    default: glm_skip_line(r.scan); break;
+        case 'a':
+            glm_scan_floats(r.scan, m.ambient, rgb);
+            break;
+        case 'd':
+            glm_scan_floats(r.scan, m.diffuse, rgb);
+            break;
+        case 's':
+            glm_scan_floats(r.scan, m.specular, rgb);
+            break;
+        default:
+            glm_skip_line(r.scan);
+            break;
     }
 }
 
@@ -101,10 +109,18 @@ void fill_materials(MtlReading& r)
         r.statement = token.data();
         ModelMaterial& m = (*r.materials)[r.current];
         switch (token[0]) {
-        case 'n': new_material(r); break;
-        case 'N': read_shininess(r, m); break;
-        case 'K': read_colour(r, m, token.size() > 1 ? token[1] : '\0'); break;
-        default: glm_skip_line(r.scan); break;  // '#' and the rest
+            case 'n':
+                new_material(r);
+                break;
+            case 'N':
+                read_shininess(r, m);
+                break;
+            case 'K':
+                read_colour(r, m, token.size() > 1 ? token[1] : '\0');
+                break;
+            default:
+                glm_skip_line(r.scan);
+                break;  // '#' and the rest
         }
     }
     if (size_t{r.current} + 1 != r.materials->size())

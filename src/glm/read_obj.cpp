@@ -30,11 +30,11 @@ struct ObjReading {
     Model* model;
     ModelText text;
     Scanner scan;
-    const char* statement = nullptr;  // first byte of the statement being read
-    ModelGroup* group = nullptr;  // current group, never null once started
-    GroupIndex* groups = nullptr;            // the model's groups by name
+    const char* statement = nullptr;           // first byte of the statement being read
+    ModelGroup* group = nullptr;               // current group, never null once started
+    GroupIndex* groups = nullptr;              // the model's groups by name
     const MaterialIndex* materials = nullptr;  // materials by name (filling pass)
-    uint32_t material = 0;        // current material (filling pass)
+    uint32_t material = 0;                     // current material (filling pass)
     // Counting pass: elements seen. Filling pass: next 1-based slot
     // (triangles: next 0-based slot).
     uint32_t vertices = 0, normals = 0, texcoords = 0, triangles = 0;
@@ -44,8 +44,8 @@ struct ObjReading {
 [[noreturn]] void obj_failed(const ObjReading& r, const char* problem)
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "glmReadOBJ() failed: \"%s\": %s on line %u.\n",
-                 r.model->filepath.c_str(), problem,
+    std::fprintf(stderr, "glmReadOBJ() failed: \"%s\": %s on line %u.\n", r.model->filepath.c_str(),
+                 problem,
                  glm_line_number(r.text, r.statement != nullptr ? r.statement : r.scan.pos));
     glmExit(1);
 }
@@ -88,10 +88,17 @@ void count_one(const ObjReading& r, uint32_t* counter)
 void count_vertex_statement(ObjReading& r, std::string_view token)
 {
     switch (second_of(token)) {
-    case '\0': count_one(r, &r.vertices); break;
-    case 'n': count_one(r, &r.normals); break;
-    case 't': count_one(r, &r.texcoords); break;
-    default: unknown_token(token);
+        case '\0':
+            count_one(r, &r.vertices);
+            break;
+        case 'n':
+            count_one(r, &r.normals);
+            break;
+        case 't':
+            count_one(r, &r.texcoords);
+            break;
+        default:
+            unknown_token(token);
     }
     glm_skip_line(r.scan);
 }
@@ -139,12 +146,18 @@ void count_face(ObjReading& r)
         form = glm_choose_form(first);
     }
     switch (form) {
-    case CornerForm::vertex: count_corners<CornerForm::vertex>(r); break;
-    case CornerForm::vertex_texcoord: count_corners<CornerForm::vertex_texcoord>(r); break;
-    case CornerForm::vertex_texcoord_normal:
-        count_corners<CornerForm::vertex_texcoord_normal>(r);
-        break;
-    case CornerForm::vertex_normal: count_corners<CornerForm::vertex_normal>(r); break;
+        case CornerForm::vertex:
+            count_corners<CornerForm::vertex>(r);
+            break;
+        case CornerForm::vertex_texcoord:
+            count_corners<CornerForm::vertex_texcoord>(r);
+            break;
+        case CornerForm::vertex_texcoord_normal:
+            count_corners<CornerForm::vertex_texcoord_normal>(r);
+            break;
+        case CornerForm::vertex_normal:
+            count_corners<CornerForm::vertex_normal>(r);
+            break;
     }
 }
 
@@ -162,8 +175,8 @@ void read_library(ObjReading& r)
 // ---------------------------------------------------------------------------
 
 // Reads width floats into the next slot of a 1-based array.
-GLM_ALWAYS_INLINE void fill_vector(ObjReading& r, uint32_t* next, uint32_t count, std::vector<float>& array,
-                 size_t width)
+GLM_ALWAYS_INLINE void fill_vector(ObjReading& r, uint32_t* next, uint32_t count,
+                                   std::vector<float>& array, size_t width)
 {
     const size_t first = width * *next;
     if (*next > count || first + width > array.size()) passes_disagree(r);
@@ -176,10 +189,17 @@ void fill_vertex_statement(ObjReading& r, std::string_view token)
     constexpr size_t xyz = 3, uv = 2;
     Model* m = r.model;
     switch (second_of(token)) {
-    case '\0': fill_vector(r, &r.vertices, m->vertexcount, m->vertices, xyz); break;
-    case 'n': fill_vector(r, &r.normals, m->normalcount, m->normals, xyz); break;
-    case 't': fill_vector(r, &r.texcoords, m->texcoordcount, m->texcoords, uv); break;
-    default: passes_disagree(r);
+        case '\0':
+            fill_vector(r, &r.vertices, m->vertexcount, m->vertices, xyz);
+            break;
+        case 'n':
+            fill_vector(r, &r.normals, m->normalcount, m->normals, xyz);
+            break;
+        case 't':
+            fill_vector(r, &r.texcoords, m->texcoordcount, m->texcoords, uv);
+            break;
+        default:
+            passes_disagree(r);
     }
 }
 
@@ -197,8 +217,9 @@ struct IndexKind {
     char problem[message_size];
     const int64_t read_so_far = static_cast<int64_t>(kind.next) - 1;
     if (written >= 0 && kind.count == 0)
-        std::snprintf(problem, sizeof problem, "%s index %" PRId64 " out of range (the file has no %s)",
-                      kind.name, written, kind.plural);
+        std::snprintf(problem, sizeof problem,
+                      "%s index %" PRId64 " out of range (the file has no %s)", kind.name, written,
+                      kind.plural);
     else if (written >= 0)
         std::snprintf(problem, sizeof problem, "%s index %" PRId64 " out of range (1..%" PRIu32 ")",
                       kind.name, written, kind.count);
@@ -206,15 +227,17 @@ struct IndexKind {
         std::snprintf(problem, sizeof problem, "%s index %" PRId64 " out of range (no %s read yet)",
                       kind.name, written, kind.plural);
     else
-        std::snprintf(problem, sizeof problem, "%s index %" PRId64 " out of range (-%" PRId64 "..-1)",
-                      kind.name, written, read_so_far);
+        std::snprintf(problem, sizeof problem,
+                      "%s index %" PRId64 " out of range (-%" PRId64 "..-1)", kind.name, written,
+                      read_so_far);
     obj_failed(r, problem);
 }
 
 // A face index as an array position: positive indices as written (forward
 // references up to the count allowed), negative ones back from the latest
 // element read so far.
-GLM_ALWAYS_INLINE uint32_t resolve_index(const ObjReading& r, int64_t written, const IndexKind& kind)
+GLM_ALWAYS_INLINE uint32_t resolve_index(const ObjReading& r, int64_t written,
+                                         const IndexKind& kind)
 {
     const int64_t index = written < 0 ? static_cast<int64_t>(kind.next) + written : written;
     if (index < 1 || index > kind.count) bad_index(r, written, kind);
@@ -226,22 +249,24 @@ struct Corner {
     uint32_t vertex = 0, texcoord = 0, normal = 0;
 };
 
-GLM_ALWAYS_INLINE Corner resolve_corner(const ObjReading& r, CornerForm form, const CornerIndices& read)
+GLM_ALWAYS_INLINE Corner resolve_corner(const ObjReading& r, CornerForm form,
+                                        const CornerIndices& read)
 {
     const Model* m = r.model;
     Corner c;
     c.vertex = resolve_index(r, read.vertex, {"vertex", "vertices", m->vertexcount, r.vertices});
     if (form == CornerForm::vertex_texcoord || form == CornerForm::vertex_texcoord_normal)
-        c.texcoord = resolve_index(r, read.texcoord,
-                                   {"texture coordinate", "texture coordinates", m->texcoordcount,
-                                    r.texcoords});
+        c.texcoord = resolve_index(
+            r, read.texcoord,
+            {"texture coordinate", "texture coordinates", m->texcoordcount, r.texcoords});
     if (form == CornerForm::vertex_normal || form == CornerForm::vertex_texcoord_normal)
         c.normal = resolve_index(r, read.normal, {"normal", "normals", m->normalcount, r.normals});
     return c;
 }
 
 // Stores the triangle a, b, c in the next slot and lists it in the current group.
-GLM_ALWAYS_INLINE void store_triangle(ObjReading& r, const Corner& a, const Corner& b, const Corner& c)
+GLM_ALWAYS_INLINE void store_triangle(ObjReading& r, const Corner& a, const Corner& b,
+                                      const Corner& c)
 {
     Model* m = r.model;
     ModelGroup* g = r.group;
@@ -280,12 +305,18 @@ void fill_corners(ObjReading& r, CornerIndices read)
 void fill_face_of_form(ObjReading& r, CornerForm form, const CornerIndices& first)
 {
     switch (form) {
-    case CornerForm::vertex: fill_corners<CornerForm::vertex>(r, first); break;
-    case CornerForm::vertex_texcoord: fill_corners<CornerForm::vertex_texcoord>(r, first); break;
-    case CornerForm::vertex_texcoord_normal:
-        fill_corners<CornerForm::vertex_texcoord_normal>(r, first);
-        break;
-    case CornerForm::vertex_normal: fill_corners<CornerForm::vertex_normal>(r, first); break;
+        case CornerForm::vertex:
+            fill_corners<CornerForm::vertex>(r, first);
+            break;
+        case CornerForm::vertex_texcoord:
+            fill_corners<CornerForm::vertex_texcoord>(r, first);
+            break;
+        case CornerForm::vertex_texcoord_normal:
+            fill_corners<CornerForm::vertex_texcoord_normal>(r, first);
+            break;
+        case CornerForm::vertex_normal:
+            fill_corners<CornerForm::vertex_normal>(r, first);
+            break;
     }
 }
 
@@ -357,16 +388,24 @@ void glmFirstPass(Model* model, const ModelText& text)
     while (glm_read_token(r.scan, &token)) {
         r.statement = token.data();
         switch (token[0]) {
-        case 'v': count_vertex_statement(r, token); break;
-        case 'm': read_library(r); break;
-        case 'g': {
-            char name[name_buffer_size];
-            glm_take_group_name(r.scan, name);
-            r.group = groups.ensure(name);
-            break;
-        }
-        case 'f': count_face(r); break;
-        default: glm_skip_line(r.scan); break;  // '#', 'u' and the rest
+            case 'v':
+                count_vertex_statement(r, token);
+                break;
+            case 'm':
+                read_library(r);
+                break;
+            case 'g': {
+                char name[name_buffer_size];
+                glm_take_group_name(r.scan, name);
+                r.group = groups.ensure(name);
+                break;
+            }
+            case 'f':
+                count_face(r);
+                break;
+            default:
+                glm_skip_line(r.scan);
+                break;  // '#', 'u' and the rest
         }
     }
     model->vertexcount = r.vertices;
@@ -394,11 +433,21 @@ void glmFillPass(Model* model, const ModelText& text)
     while (glm_read_token(r.scan, &token)) {
         r.statement = token.data();
         switch (token[0]) {
-        case 'v': fill_vertex_statement(r, token); break;
-        case 'u': use_material(r); break;
-        case 'g': enter_group(r); break;
-        case 'f': fill_face(r); break;
-        default: glm_skip_line(r.scan); break;  // '#', 'm' and the rest
+            case 'v':
+                fill_vertex_statement(r, token);
+                break;
+            case 'u':
+                use_material(r);
+                break;
+            case 'g':
+                enter_group(r);
+                break;
+            case 'f':
+                fill_face(r);
+                break;
+            default:
+                glm_skip_line(r.scan);
+                break;  // '#', 'm' and the rest
         }
     }
     r.statement = nullptr;

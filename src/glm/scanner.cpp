@@ -16,9 +16,25 @@ const double exact_powers_of_ten[exact_power_limit + 1] = {
 };
 
 const uint64_t exact_integer_powers_of_ten[mantissa_digit_limit + 1] = {
-    1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u,
-    10000000000u, 100000000000u, 1000000000000u, 10000000000000u, 100000000000000u,
-    1000000000000000u, 10000000000000000u, 100000000000000000u, 1000000000000000000u,
+    1u,
+    10u,
+    100u,
+    1000u,
+    10000u,
+    100000u,
+    1000000u,
+    10000000u,
+    100000000u,
+    1000000000u,
+    10000000000u,
+    100000000000u,
+    1000000000000u,
+    10000000000000u,
+    100000000000000u,
+    1000000000000000u,
+    10000000000000000u,
+    100000000000000000u,
+    1000000000000000000u,
     10000000000000000000u,
 };
 
@@ -216,10 +232,7 @@ bool collect_special(const char** p, const char* end)
     return true;
 }
 
-bool is_hex_digit(char c)
-{
-    return glm_is_digit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
-}
+bool is_hex_digit(char c) { return glm_is_digit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
 
 // Collects the digits, point and exponent of a decimal or hexadecimal number
 // from p, as far as the C scanner accepts them.

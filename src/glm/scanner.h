@@ -282,7 +282,8 @@ GLM_ALWAYS_INLINE int glm_scan_float(Scanner& s, float* value)
     const char* const integer = p;
     uint64_t mantissa = 0;
     // Integer parts are short; a plain loop beats the word-wide one there.
-    while (p < end && glm_is_digit(*p)) mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+    while (p < end && glm_is_digit(*p))
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
     const size_t integer_digits = static_cast<size_t>(p - integer);
     size_t fraction_digits = 0;
     if (p < end && *p == '.') {
@@ -302,7 +303,8 @@ GLM_ALWAYS_INLINE int glm_scan_float(Scanner& s, float* value)
         if (q < end && (*q == '-' || *q == '+')) exponent_negative = *q++ == '-';
         int64_t written = 0;
         for (; q < end && glm_is_digit(*q); ++q) {
-            if (written > exact_power_limit + mantissa_digit_limit) return glm_scan_float_general(s, value);
+            if (written > exact_power_limit + mantissa_digit_limit)
+                return glm_scan_float_general(s, value);
             written = written * 10 + (*q - '0');
         }
         exponent += exponent_negative ? -written : written;
@@ -410,13 +412,14 @@ GLM_ALWAYS_INLINE int glm_scan_corner_as(Scanner& s, CornerIndices* corner)
 inline int glm_scan_corner(Scanner& s, CornerForm form, CornerIndices* corner)
 {
     switch (form) {
-    case CornerForm::vertex: return glm_scan_corner_as<CornerForm::vertex, true>(s, corner);
-    case CornerForm::vertex_texcoord:
-        return glm_scan_corner_as<CornerForm::vertex_texcoord, true>(s, corner);
-    case CornerForm::vertex_texcoord_normal:
-        return glm_scan_corner_as<CornerForm::vertex_texcoord_normal, true>(s, corner);
-    case CornerForm::vertex_normal:
-        return glm_scan_corner_as<CornerForm::vertex_normal, true>(s, corner);
+        case CornerForm::vertex:
+            return glm_scan_corner_as<CornerForm::vertex, true>(s, corner);
+        case CornerForm::vertex_texcoord:
+            return glm_scan_corner_as<CornerForm::vertex_texcoord, true>(s, corner);
+        case CornerForm::vertex_texcoord_normal:
+            return glm_scan_corner_as<CornerForm::vertex_texcoord_normal, true>(s, corner);
+        case CornerForm::vertex_normal:
+            return glm_scan_corner_as<CornerForm::vertex_normal, true>(s, corner);
     }
     return scan_mismatch;
 }

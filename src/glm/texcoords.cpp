@@ -91,6 +91,7 @@ void glmSphereTexCoords(Model* model)
     GLM_REQUIRE(!model->normals.empty(), "model->normals");
     uint32_t normals = usable_count(model->normalcount, model->normals, 3);
     fresh_texcoords(model, model->normalcount);
-    for (size_t i = 1; i <= normals; ++i) sphere_pair(&model->normals[3 * i], &model->texcoords[2 * i]);
+    for (size_t i = 1; i <= normals; ++i)
+        sphere_pair(&model->normals[3 * i], &model->texcoords[2 * i]);
     assign_corners(model, &ModelTriangle::normalidx);
 }

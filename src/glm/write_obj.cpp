@@ -48,8 +48,8 @@ struct FileCloser {
 struct TextOutput {
     std::unique_ptr<FILE, FileCloser> file;
     std::unique_ptr<char[]> buffer{new char[output_buffer_size]};
-    size_t used = 0;     // bytes waiting in buffer
-    bool failed = false; // a write to the file came up short
+    size_t used = 0;      // bytes waiting in buffer
+    bool failed = false;  // a write to the file came up short
 };
 
 void flush_output(TextOutput& out)

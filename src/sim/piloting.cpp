@@ -8,13 +8,26 @@ bool fire_thruster(int key)
     SimulationState& s = simulation;
     const double p = scenario.p;
     switch (key) {
-    case key_thrust_left: s.fx = -p; break;
-    case key_thrust_up: s.fy = p; break;
-    case key_thrust_right: s.fx = p; break;
-    case key_thrust_down: s.fy = -p; break;
-    case key_thrust_page_up: s.fz = p; break;
-    case key_thrust_page_down: s.fz = -p; break;
-    default: return false;
+        case key_thrust_left:
+            s.fx = -p;
+            break;
+        case key_thrust_up:
+            s.fy = p;
+            break;
+        case key_thrust_right:
+            s.fx = p;
+            break;
+        case key_thrust_down:
+            s.fy = -p;
+            break;
+        case key_thrust_page_up:
+            s.fz = p;
+            break;
+        case key_thrust_page_down:
+            s.fz = -p;
+            break;
+        default:
+            return false;
     }
     s.reserve -= 1;
     return true;

@@ -58,8 +58,8 @@ void require_finite(const char* path, const char* name, double& value, double fa
 void sanitise_scenario(const char* path, Scenario& s)
 {
     if (!(s.dt >= min_dt) || !std::isfinite(s.dt)) {
-        std::fprintf(stderr, ": \"%s\": dt=%g inutilisable (au moins %g), remplace par %g.\n",
-                     path, s.dt, min_dt, default_dt);
+        std::fprintf(stderr, ": \"%s\": dt=%g inutilisable (au moins %g), remplace par %g.\n", path,
+                     s.dt, min_dt, default_dt);
         s.dt = default_dt;
     }
     require_finite(path, "trois", s.trois, 3.0);
@@ -107,8 +107,8 @@ void read_scenario(const char* path, Scenario& into)
     if (matched < scenario_item_count) {
         std::fflush(stdout);
         std::fprintf(stderr,
-                     ": \"%s\": %d valeurs lues sur %d, les suivantes gardent leur valeur.\n",
-                     path, matched, scenario_item_count);
+                     ": \"%s\": %d valeurs lues sur %d, les suivantes gardent leur valeur.\n", path,
+                     matched, scenario_item_count);
     }
 }
 

@@ -23,8 +23,8 @@ struct Scenario {
     double trois = 0.0;  // coefficient of Omega^2 x in the radial equation (3 for Hill)
     double X0 = 0.0, Y0 = 0.0, Z0 = 0.0;     // chaser start position
     double Xp0 = 0.0, Yp0 = 0.0, Zp0 = 0.0;  // chaser start velocity
-    double p = 0.0;      // thrust acceleration of one key press; reset writes 2.0 first,
-                         // the fuel cut-off forces it to 0.0
+    double p = 0.0;  // thrust acceleration of one key press; reset writes 2.0 first,
+                     // the fuel cut-off forces it to 0.0
 };
 
 // Verdict of the run so far; decided by judge_outcome, shown by the panel.
@@ -42,17 +42,17 @@ struct SimulationState {
     double xp = 0.0, yp = 0.0, zp = 0.0;  // chaser velocity; reset copies Xp0, Yp0, Zp0
     double fx = 0.0, fy = 0.0, fz = 0.0;  // thrust for the next step (set by the thrust
                                           // keys, applied and cleared by step_simulation)
-    double temps = 0.0;      // simulated time; only the main menu's first entry zeroes it
-    double interval = 0.05;  // time one step covers; 0.0 freezes the run after a contact
-    int steps = 0;           // steps since the last reset; drives the trail fill
-    int reserve = 0;         // fuel, in thrust presses; reset refills it
+    double temps = 0.0;              // simulated time; only the main menu's first entry zeroes it
+    double interval = 0.05;          // time one step covers; 0.0 freezes the run after a contact
+    int steps = 0;                   // steps since the last reset; drives the trail fill
+    int reserve = 0;                 // fuel, in thrust presses; reset refills it
     Outcome outcome = outcome_none;  // verdict; reset clears it
     std::vector<double> trail_x, trail_y, trail_z;  // nx + 1 past positions each
-    bool trail_allocated = false;  // the trail arrays exist
-    int pace = 8;                  // idle calls per step, at least 1 (keys 's', 'S')
-    int idle_count = 0;            // idle calls counted while not paused
-    int paused = 0;                // 1 while paused (key 'p')
-    double omega_stash = -1.0;     // Omega saved by 'o' for 'O'; -1.0 means none
+    bool trail_allocated = false;                   // the trail arrays exist
+    int pace = 8;                         // idle calls per step, at least 1 (keys 's', 'S')
+    int idle_count = 0;                   // idle calls counted while not paused
+    int paused = 0;                       // 1 while paused (key 'p')
+    double omega_stash = -1.0;            // Omega saved by 'o' for 'O'; -1.0 means none
     const char* scenario_path = nullptr;  // one of scenario_paths; the menus change it
 };
 
@@ -64,36 +64,36 @@ extern Scenario scenario;
 // Constants
 // ---------------------------------------------------------------------------
 
-constexpr int initial_reserve = 100;      // fuel after a reset
-constexpr double time_scale = 1.0;        // multiplied into dt at each reset
-constexpr double default_dt = 0.005;      // dt written before the file is read
-constexpr double default_thrust = 2.0;    // p written before the file is read
-constexpr double step_interval = 0.05;    // time one step covers
-constexpr int scenario_count = 6;         // files of the "cas initiaux " menu
+constexpr int initial_reserve = 100;                      // fuel after a reset
+constexpr double time_scale = 1.0;                        // multiplied into dt at each reset
+constexpr double default_dt = 0.005;                      // dt written before the file is read
+constexpr double default_thrust = 2.0;                    // p written before the file is read
+constexpr double step_interval = 0.05;                    // time one step covers
+constexpr int scenario_count = 6;                         // files of the "cas initiaux " menu
 extern const char* const scenario_paths[scenario_count];  // "data/fo.in" .. "data/fo5.in"
 
 // Guards against scenario files the equations cannot run with.
-constexpr int min_trail_length = 1;        // nx below this is raised to it
-constexpr int max_trail_length = 100000;   // nx above this is lowered to it
-constexpr double min_dt = 1e-6;            // a smaller (or non-finite) dt falls back
-                                           // to default_dt
-constexpr long max_substeps = 100000;      // sub-steps of one step, whatever dt is
+constexpr int min_trail_length = 1;       // nx below this is raised to it
+constexpr int max_trail_length = 100000;  // nx above this is lowered to it
+constexpr double min_dt = 1e-6;           // a smaller (or non-finite) dt falls back
+                                          // to default_dt
+constexpr long max_substeps = 100000;     // sub-steps of one step, whatever dt is
 
 // Verdict limits (scenario length and time units); every test is strict.
-constexpr double contact_half_length = 1.5;  // |y| < 1.5
-constexpr double contact_half_width = 0.4;   // |x| < 0.4 and |z| < 0.4
-constexpr double port_y = -1.5;              // docking port at (0, -1.5, 0)
-constexpr double port_tolerance = 0.1;       // |y + 1.5|, |x|, |z| < 0.1
-constexpr double max_docking_speed = 0.12;   // speed < 0.12 docks, else too fast
+constexpr double contact_half_length = 1.5;      // |y| < 1.5
+constexpr double contact_half_width = 0.4;       // |x| < 0.4 and |z| < 0.4
+constexpr double port_y = -1.5;                  // docking port at (0, -1.5, 0)
+constexpr double port_tolerance = 0.1;           // |y + 1.5|, |x|, |z| < 0.1
+constexpr double max_docking_speed = 0.12;       // speed < 0.12 docks, else too fast
 constexpr double loss_radius_squared = 10000.0;  // x^2 + y^2 + z^2 > 10000 is lost
 
 // GLUT special-key codes of the thrust keys (the same values as GLUT's).
-constexpr int key_thrust_left = 100;        // fx = -p
-constexpr int key_thrust_up = 101;          // fy = +p
-constexpr int key_thrust_right = 102;       // fx = +p
-constexpr int key_thrust_down = 103;        // fy = -p
-constexpr int key_thrust_page_up = 104;     // fz = +p
-constexpr int key_thrust_page_down = 105;   // fz = -p
+constexpr int key_thrust_left = 100;       // fx = -p
+constexpr int key_thrust_up = 101;         // fy = +p
+constexpr int key_thrust_right = 102;      // fx = +p
+constexpr int key_thrust_down = 103;       // fy = -p
+constexpr int key_thrust_page_up = 104;    // fz = +p
+constexpr int key_thrust_page_down = 105;  // fz = -p
 
 // ---------------------------------------------------------------------------
 // Scenario and reset

@@ -94,27 +94,55 @@ void toggle_chaser_view() { view.chaser_view = toggled(view.chaser_view); }
 void on_key(unsigned char key, int, int)
 {
     switch (key) {
-    case key_escape:
-    case 'Q': quit_with_farewell();
-    case '+': view.view_distance += zoom_step; break;
-    case '-': view.view_distance -= zoom_step; break;
-    case 'F': glutFullScreen(); break;
-    case 'o': omega_off(); break;
-    case 'O': omega_on(); break;
-    case 's': slower(); break;
-    case 'S': faster(); break;
-    case 'h': toggle_help(); break;
-    case 'k': restart_run_clearing_stash(); break;
-    case 'l': toggle_chaser_view(); break;
-    case 'p': simulation.paused = toggled(simulation.paused); break;
-    case 'r': view.rotation_view = 1; break;
-    case 't':
-        view.rotation_view = 0;
-        view.angle_z = 0.0f;
-        view.angle_x = 0.0f;
-        break;
-    case 'v': reset_view(); break;
-    default: break;
+        case key_escape:
+        case 'Q':
+            quit_with_farewell();
+        case '+':
+            view.view_distance += zoom_step;
+            break;
+        case '-':
+            view.view_distance -= zoom_step;
+            break;
+        case 'F':
+            glutFullScreen();
+            break;
+        case 'o':
+            omega_off();
+            break;
+        case 'O':
+            omega_on();
+            break;
+        case 's':
+            slower();
+            break;
+        case 'S':
+            faster();
+            break;
+        case 'h':
+            toggle_help();
+            break;
+        case 'k':
+            restart_run_clearing_stash();
+            break;
+        case 'l':
+            toggle_chaser_view();
+            break;
+        case 'p':
+            simulation.paused = toggled(simulation.paused);
+            break;
+        case 'r':
+            view.rotation_view = 1;
+            break;
+        case 't':
+            view.rotation_view = 0;
+            view.angle_z = 0.0f;
+            view.angle_x = 0.0f;
+            break;
+        case 'v':
+            reset_view();
+            break;
+        default:
+            break;
     }
 }
 
@@ -144,23 +172,35 @@ void on_mouse_motion(int px, int py)
 void on_main_menu(int value)
 {
     switch (value) {
-    case menu_full_restart: full_restart(); break;
-    case menu_rotation_view:
-        view.rotation_view = 1;
-        view.chaser_view = 0;
-        break;
-    case menu_translation_view:
-        view.rotation_view = 0;
-        view.chaser_view = 0;
-        view.angle_x = translation_view_angle_x;
-        view.angle_z = 0.0f;
-        break;
-    case menu_restart_run: reset_simulation(); break;
-    case menu_reset_view: reset_view(); break;
-    case menu_toggle_chaser_view: toggle_chaser_view(); break;
-    case menu_help: toggle_help(); break;
-    case menu_exit: std::exit(0);
-    default: break;
+        case menu_full_restart:
+            full_restart();
+            break;
+        case menu_rotation_view:
+            view.rotation_view = 1;
+            view.chaser_view = 0;
+            break;
+        case menu_translation_view:
+            view.rotation_view = 0;
+            view.chaser_view = 0;
+            view.angle_x = translation_view_angle_x;
+            view.angle_z = 0.0f;
+            break;
+        case menu_restart_run:
+            reset_simulation();
+            break;
+        case menu_reset_view:
+            reset_view();
+            break;
+        case menu_toggle_chaser_view:
+            toggle_chaser_view();
+            break;
+        case menu_help:
+            toggle_help();
+            break;
+        case menu_exit:
+            std::exit(0);
+        default:
+            break;
     }
 }
 

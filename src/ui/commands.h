@@ -9,16 +9,16 @@
 
 // Camera settings read by the scene; one instance for the whole run.
 struct ViewState {
-    float angle_z = -35.0f;         // rotation view: turn about z (degrees);
-                                    // translation view: horizontal shift, tenths of a unit
-    float angle_x = -45.0f;         // rotation view: turn about x (degrees);
-                                    // translation view: vertical shift, tenths of a unit
-    float view_distance = 35.0f;    // eye distance term (scene units); '+', '-', Home, End
+    float angle_z = -35.0f;               // rotation view: turn about z (degrees);
+                                          // translation view: horizontal shift, tenths of a unit
+    float angle_x = -45.0f;               // rotation view: turn about x (degrees);
+                                          // translation view: vertical shift, tenths of a unit
+    float view_distance = 35.0f;          // eye distance term (scene units); '+', '-', Home, End
     float default_view_distance = 50.0f;  // restored by 'v' and "[v] raz vue"
-    int rotation_view = 1;          // 1 rotation view, 0 translation view
-    int chaser_view = 1;            // 1 camera on the chaser (wins over the other views)
-    int help_shown = 0;             // 1 while the help text is in the window
-    int mouse_x = 0, mouse_y = 0;   // window position of the last mouse event (pixels)
+    int rotation_view = 1;                // 1 rotation view, 0 translation view
+    int chaser_view = 1;                  // 1 camera on the chaser (wins over the other views)
+    int help_shown = 0;                   // 1 while the help text is in the window
+    int mouse_x = 0, mouse_y = 0;         // window position of the last mouse event (pixels)
 };
 
 extern ViewState view;
@@ -28,8 +28,8 @@ extern ViewState view;
 // ---------------------------------------------------------------------------
 
 constexpr unsigned char key_escape = 27;
-constexpr float zoom_step = 2.0f;     // scene units per '+', '-', Home or End
-constexpr int pace_step = 2;          // idle calls per step added by 's', taken by 'S'
+constexpr float zoom_step = 2.0f;  // scene units per '+', '-', Home or End
+constexpr int pace_step = 2;       // idle calls per step added by 's', taken by 'S'
 constexpr int min_pace = 1;
 constexpr float start_angle_z = -35.0f;
 constexpr float start_angle_x = -45.0f;

@@ -66,7 +66,8 @@ void format_into(char (&buffer)[text_buffer_size], const char* format, va_list a
 void draw_text(void* font, double px, double py, const char* text)
 {
     glRasterPos3f(static_cast<float>(px), static_cast<float>(py), 0.0f);
-    for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(font, static_cast<unsigned char>(*c));
+    for (const char* c = text; *c != '\0'; ++c)
+        glutBitmapCharacter(font, static_cast<unsigned char>(*c));
 }
 
 void draw_formatted(void* font, double px, double py, const char* format, va_list arguments)

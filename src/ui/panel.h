@@ -21,7 +21,7 @@ extern const char* const position_line_format;  // x, y, z
 extern const char* const velocity_line_format;  // xp, yp, zp
 constexpr int help_line_count = 7;
 extern const char* const help_lines[help_line_count];
-extern const char* const outcome_messages[5];   // by outcome; 0 shows nothing
+extern const char* const outcome_messages[5];  // by outcome; 0 shows nothing
 
 // ---------------------------------------------------------------------------
 // Drawing

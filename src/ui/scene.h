@@ -16,13 +16,13 @@ extern Model* target_model;
 extern const char* const chaser_model_path;  // "data/chasseur.obj"
 extern const char* const target_model_path;  // "data/cible.obj"
 
-constexpr float planet_radius = 400.0f;     // scene units
-constexpr float planet_gap = 40.0f;         // from the target to the planet's surface
-constexpr int planet_slices = 100;          // solid sphere tessellation
-constexpr int grid_slices = 48;             // wire sphere tessellation
-constexpr float grid_turn_rate = 10.0f;     // degrees per unit of simulated time
+constexpr float planet_radius = 400.0f;      // scene units
+constexpr float planet_gap = 40.0f;          // from the target to the planet's surface
+constexpr int planet_slices = 100;           // solid sphere tessellation
+constexpr int grid_slices = 48;              // wire sphere tessellation
+constexpr float grid_turn_rate = 10.0f;      // degrees per unit of simulated time
 constexpr float model_crease_angle = 90.0f;  // degrees, for the smooth normals
-constexpr double trail_plane_band = 0.2;    // |z| below: white; above: red; below -: blue
+constexpr double trail_plane_band = 0.2;     // |z| below: white; above: red; below -: blue
 
 // Chaser camera: the eye stands at this offset from the chaser.
 constexpr double chaser_eye_dx = 0.75;

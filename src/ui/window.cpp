@@ -72,9 +72,8 @@ const char* const banner_lines[banner_line_count] = {
 
 void print_banner(int* argc, char** argv)
 {
-    const char* program = (argc != nullptr && *argc > 0 && argv != nullptr && argv[0] != nullptr)
-                              ? argv[0]
-                              : "";
+    const char* program =
+        (argc != nullptr && *argc > 0 && argv != nullptr && argv[0] != nullptr) ? argv[0] : "";
     std::printf("on est ici: argv[0]-> %s  \n", program);
     simulation.scenario_path = scenario_paths[0];
     std::snprintf(address_line, sizeof address_line, " par %s - %s", project_email, project_web);

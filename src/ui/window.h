@@ -17,7 +17,7 @@ constexpr double field_of_view = 45.0;  // vertical, degrees
 constexpr double near_plane = 0.1;      // scene units
 constexpr double far_plane = 100.0;     // scene units
 
-constexpr int banner_width = 72;        // every banner line, trailing blanks included
+constexpr int banner_width = 72;  // every banner line, trailing blanks included
 constexpr int banner_line_count = 16;
 extern const char* const banner_lines[banner_line_count];  // without their padding
 
@@ -25,7 +25,6 @@ extern const char* const banner_lines[banner_line_count];  // without their padd
 extern const char* const project_email;
 extern const char* const project_web;
 extern const char* const image_credit;
-
 
 // ---------------------------------------------------------------------------
 // Start-up

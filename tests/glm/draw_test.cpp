@@ -105,7 +105,8 @@ Vec3 current(GLenum what)
 // from the facet normal's, and texture coordinates.
 std::unique_ptr<Model> two_group_model()
 {
-    auto model = model_with_vertices({{-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {0, 0.5f, 0}, {0.5f, 0.5f, 0.5f}});
+    auto model = model_with_vertices(
+        {{-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {0, 0.5f, 0}, {0.5f, 0.5f, 0.5f}});
     ModelGroup* base = add_group(*model, "default");
     add_triangle(*model, base, 1, 2, 3);
     ModelGroup* hull = add_group(*model, "hull", 1);
@@ -141,7 +142,6 @@ protected:
         glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_SINGLE);
         window = glutCreateWindow("draw_test");
     }
-
 
     static void TearDownTestSuite() { leak_checks_on(); }
 
@@ -203,7 +203,8 @@ TEST_F(DrawTest, SmoothMaterialModeLightsEachGroupWithItsMaterial)
     for (size_t p = 0; p < 3; ++p) {
         const ModelMaterial& m = model->materials[p < 2 ? 1 : 0];
         for (const FeedbackVertex& v : polygons[p])
-            for (int c = 0; c < 3; ++c) EXPECT_NEAR(v.color[c], m.diffuse[c], 1e-3) << "polygon " << p;
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(v.color[c], m.diffuse[c], 1e-3) << "polygon " << p;
     }
     EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
     // The last group drawn ("default") left its whole material on both faces.
@@ -225,7 +226,8 @@ TEST_F(DrawTest, FlatAndSmoothUsesVertexNormalsOnly)
     light_along_z();
     std::vector<Polygon> polygons;
     EXPECT_EQ(draw_output(model.get(), MODE_FLAT | MODE_SMOOTH, &polygons),
-              "glmDraw() warning: flat render mode requested and smooth render mode requested (using smooth).\n");
+              "glmDraw() warning: flat render mode requested and smooth render mode requested "
+              "(using smooth).\n");
     expect_positions(polygons);
     for (size_t p = 0; p < 3; ++p) {
         const ModelTriangle& t = model->triangles[drawing_order[p]];
@@ -239,8 +241,9 @@ TEST_F(DrawTest, ColorAndMaterialUsesMaterialOnly)
     light_along_z();
     glEnable(GL_COLOR_MATERIAL);
     std::vector<Polygon> polygons;
-    EXPECT_EQ(draw_output(model.get(), MODE_COLOR | MODE_MATERIAL, &polygons),
-              "glmDraw() warning: color and material render mode requested using only material mode.\n");
+    EXPECT_EQ(
+        draw_output(model.get(), MODE_COLOR | MODE_MATERIAL, &polygons),
+        "glmDraw() warning: color and material render mode requested using only material mode.\n");
     EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
     EXPECT_FLOAT_EQ(current(GL_CURRENT_COLOR)[0], 0.25f);
     // Without normals sent, the current normal (0, 1, 0) lights nothing; the
@@ -311,11 +314,13 @@ TEST_F(DrawTest, MissingDataWarningsComeInOrder)
     model->texcoords.clear();
     model->materials.clear();
     model->materialcount = 0;
-    EXPECT_EQ(draw_output(model.get(), 31),
-              "glmDraw() warning: texture render mode requested with no texture coordinates defined.\n"
-              "glmDraw() warning: flat render mode requested and smooth render mode requested (using smooth).\n"
-              "glmDraw() warning: color render mode requested with no materials defined.\n"
-              "glmDraw() warning: material render mode requested with no materials defined.\n");
+    EXPECT_EQ(
+        draw_output(model.get(), 31),
+        "glmDraw() warning: texture render mode requested with no texture coordinates defined.\n"
+        "glmDraw() warning: flat render mode requested and smooth render mode requested (using "
+        "smooth).\n"
+        "glmDraw() warning: color render mode requested with no materials defined.\n"
+        "glmDraw() warning: material render mode requested with no materials defined.\n");
     model->normals.clear();
     model->facetnorms.clear();
     EXPECT_EQ(draw_output(model.get(), MODE_FLAT | MODE_SMOOTH),

@@ -49,7 +49,8 @@ void expect_same_as_rule(const std::vector<float>& input, float epsilon)
     ASSERT_EQ(fused_count, distinct) << "epsilon " << epsilon;
     ASSERT_EQ(result.size(), input.size());
     for (size_t f = 3; f < expected.distinct.size(); ++f)
-        ASSERT_EQ(std::memcmp(&result[f], &expected.distinct[f], sizeof(float)), 0) << "float " << f;
+        ASSERT_EQ(std::memcmp(&result[f], &expected.distinct[f], sizeof(float)), 0)
+            << "float " << f;
     for (uint32_t i = 1; i <= count; ++i)
         ASSERT_EQ(vectors[3 * i], static_cast<float>(expected.newindex[i])) << "vector " << i;
 }
@@ -81,7 +82,8 @@ std::vector<float> lattice(std::mt19937& rng, size_t points, float epsilon)
     for (size_t i = 0; i < points * 3; ++i) {
         float x = static_cast<float>(step(rng)) * epsilon;
         for (int n = ulps(rng); n != 0; n += n > 0 ? -1 : 1)
-            x = std::nextafter(x, n > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity());
+            x = std::nextafter(x, n > 0 ? std::numeric_limits<float>::infinity()
+                                        : -std::numeric_limits<float>::infinity());
         v.push_back(x);
     }
     return v;
@@ -175,20 +177,23 @@ TEST(FuseVectors, MatchesTheRuleOnLatticesAndCellBorders)
 {
     std::mt19937 rng(7);
     for (float epsilon : {0.25f, 0.1f, 1.0f / 3, 3.0f, 1e-3f, 1e-30f})
-        for (float scale : {1.0f, 0.5f, 2.0f, 1.0000001f}) expect_same_as_rule(lattice(rng, 1500, epsilon), epsilon * scale);
+        for (float scale : {1.0f, 0.5f, 2.0f, 1.0000001f})
+            expect_same_as_rule(lattice(rng, 1500, epsilon), epsilon * scale);
 }
 
 TEST(FuseVectors, MatchesTheRuleOnDegenerateEpsilonsAndValues)
 {
     std::mt19937 rng(99);
-    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity(),
+                nan = std::numeric_limits<float>::quiet_NaN();
     std::vector<float> input = clustered(rng, 600, 1.0f, 0.01f);
     // Non-finite, huge and tiny coordinates mixed in, some repeated.
     const float odd[] = {inf, -inf, nan, 3e38f, -3e38f, 1e30f, 1e-40f, -0.0f, 0.0f, 1.4e-45f};
     for (int r = 0; r < 3; ++r)
         for (float a : odd)
             for (float b : {0.0f, 1e30f, -1e-38f}) input.insert(input.end(), {a, b, a});
-    for (float epsilon : {0.0f, -1.0f, nan, inf, 1e-45f, 1e-38f, 1e30f, 3e38f, 0.02f}) expect_same_as_rule(input, epsilon);
+    for (float epsilon : {0.0f, -1.0f, nan, inf, 1e-45f, 1e-38f, 1e30f, 3e38f, 0.02f})
+        expect_same_as_rule(input, epsilon);
 }
 
 TEST(FuseVectors, ArrayShorterThanItsCountIsNotOverrun)
@@ -208,7 +213,8 @@ TEST(FuseVectors, RefusesCountsPastExactFloatIndices)
     testing::internal::CaptureStderr();
     std::vector<float> result = glmFuseVectors(vectors, &count, 1.0f);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "glmFuseVectors(): 16777217 vectors are too many to number in single precision; nothing merged.\n");
+              "glmFuseVectors(): 16777217 vectors are too many to number in single precision; "
+              "nothing merged.\n");
     EXPECT_EQ(count, too_many);
     EXPECT_EQ(vectors[3 * static_cast<size_t>(too_many)], 0.5f);
     EXPECT_EQ(result.size(), vectors.size());

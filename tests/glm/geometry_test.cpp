@@ -203,8 +203,8 @@ TEST(VertexNormals, HighestTriangleIsTheReferenceFacet)
     // Vertex 1 is used by three triangles with normals +z (triangle 0), 60
     // degrees from z towards x (triangle 1) and +x (triangle 2). Against the
     // reference +x, only triangle 1 lies within 45 degrees.
-    auto model = model_with_vertices({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 1, 0}, {-0.5f, 0, 0.8660254f},
-                                      {0, 1, 0}, {0, 0, 1}});
+    auto model = model_with_vertices(
+        {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 1, 0}, {-0.5f, 0, 0.8660254f}, {0, 1, 0}, {0, 0, 1}});
     ModelGroup* group = add_group(*model, "default");
     add_triangle(*model, group, 1, 2, 3);
     add_triangle(*model, group, 1, 4, 5);
@@ -280,7 +280,8 @@ TEST(VertexNormals, UnusedVertexReportsOnceAndAddsNoNormal)
     glmTriangleNormals(model.get());
     testing::internal::CaptureStderr();
     glmVertexNormals(model.get(), 90.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "glmVertexNormals(): vertex w/o a triangle\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "glmVertexNormals(): vertex w/o a triangle\n");
     EXPECT_EQ(model->normalcount, 3u);
     expect_valid_normal_indices(*model);
 }

@@ -117,7 +117,8 @@ inline std::unique_ptr<Model> single_triangle()
 inline std::unique_ptr<Model> closed_cube(float lo = -1.0f, float hi = 1.0f)
 {
     std::vector<Vec3> corners;
-    for (int i = 0; i < 8; ++i) corners.push_back({i & 1 ? hi : lo, i & 2 ? hi : lo, i & 4 ? hi : lo});
+    for (int i = 0; i < 8; ++i)
+        corners.push_back({i & 1 ? hi : lo, i & 2 ? hi : lo, i & 4 ? hi : lo});
     auto model = model_with_vertices(corners);
     ModelGroup* group = add_group(*model, "default");
     // Each face as four corners counter-clockwise seen from outside.

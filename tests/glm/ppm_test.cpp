@@ -15,7 +15,7 @@ const std::string raster = std::string("\n# 3\n\x01\x02\x03\xff", 9) + "ABCDEFGH
 
 struct LoadResult {
     unsigned char* pixels = nullptr;
-    int width = -7;   // left alone unless the load succeeds
+    int width = -7;  // left alone unless the load succeeds
     int height = -7;
     std::string errors;
     ~LoadResult() { std::free(pixels); }
@@ -52,10 +52,7 @@ std::string refusal(const std::string& bytes)
     return result.errors;
 }
 
-TEST(PpmHeader, ValuesOnTwoLinesAfterAComment)
-{
-    expect_image("P6\n# made by hand\n4 2\n255\n");
-}
+TEST(PpmHeader, ValuesOnTwoLinesAfterAComment) { expect_image("P6\n# made by hand\n4 2\n255\n"); }
 
 TEST(PpmHeader, ValuesOnOneOrThreeLines)
 {

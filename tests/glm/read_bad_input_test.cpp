@@ -52,8 +52,9 @@ TEST_F(BadInput, HugeIndexDoesNotWrapAround)
 
 TEST_F(BadInput, TextureIndexWithoutTextureCoordinates)
 {
-    expect_unreadable(std::string(triangle) + "f 1/1 2/1 3/1\n",
-                      "texture coordinate index 1 out of range \\(the file has no texture coordinates\\)");
+    expect_unreadable(
+        std::string(triangle) + "f 1/1 2/1 3/1\n",
+        "texture coordinate index 1 out of range \\(the file has no texture coordinates\\)");
 }
 
 TEST_F(BadInput, NormalIndexBeyondTheNormals)
@@ -97,7 +98,8 @@ TEST_F(BadInput, FaceThatOnlyTheCountingPassSees)
 
 TEST_F(BadInput, NulBytesAreOrdinaryCharacters)
 {
-    std::string text = std::string(triangle) + "f 1 2 3\ng a" + std::string(1, '\0') + "b\nf 1 2 3\n";
+    std::string text =
+        std::string(triangle) + "f 1 2 3\ng a" + std::string(1, '\0') + "b\nf 1 2 3\n";
     ModelPtr model = read_obj(text);
     EXPECT_EQ(model->trianglecount, 2u);
     EXPECT_EQ(group_triangles(*model, " a"), std::vector<uint32_t>{1});

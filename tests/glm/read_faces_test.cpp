@@ -57,7 +57,8 @@ TEST_F(ReadTest, ShortFacesRepeatTheLastCorner)
 
 TEST_F(ReadTest, EachFormSetsOnlyItsFields)
 {
-    ModelPtr model = read_obj(vertices(3) + "vt 0 0\nvt 1 0\nvt 1 1\nvn 0 0 1\nvn 0 1 0\n"
+    ModelPtr model = read_obj(vertices(3) +
+                              "vt 0 0\nvt 1 0\nvt 1 1\nvn 0 0 1\nvn 0 1 0\n"
                               "f 1/1/2 2/2/1 3/3/2\nf 1//2 2//1 3//2\nf 1/3 2/2 3/1\nf 3 2 1\n");
     ASSERT_EQ(model->trianglecount, 4u);
     const ModelTriangle* t = model->triangles.data();
@@ -74,7 +75,8 @@ TEST_F(ReadTest, EachFormSetsOnlyItsFields)
 
 TEST_F(ReadTest, FanTrianglesCarryEveryFieldOfTheirCorners)
 {
-    ModelPtr model = read_obj(vertices(4) + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 0 1 0\n"
+    ModelPtr model = read_obj(vertices(4) +
+                              "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 0 1 0\n"
                               "f 1/4/1 2/3/2 3/2/1 4/1/2\n");
     ASSERT_EQ(model->trianglecount, 2u);
     EXPECT_EQ(texcoords_of(model->triangles[1]), (std::array<uint32_t, 3>{4, 2, 1}));
@@ -85,7 +87,8 @@ TEST_F(ReadTest, PartialCornerKeepsThePreviousCornersOtherFields)
 {
     // "3/3" gives no normal: it keeps normal 2 of the corner before, and
     // still counts as a corner in both passes.
-    ModelPtr model = read_obj(vertices(4) + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 0 1 0\n"
+    ModelPtr model = read_obj(vertices(4) +
+                              "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 0 1 0\n"
                               "f 1/1/1 2/2/2 3/3 4/4/1\n");
     ASSERT_EQ(model->trianglecount, 2u);
     EXPECT_EQ(normals_of(model->triangles[0]), (std::array<uint32_t, 3>{1, 2, 2}));
@@ -102,8 +105,8 @@ TEST_F(ReadTest, SingleSlashesInADoubleSlashFaceGiveOneCornerPerNumber)
 
 TEST_F(ReadTest, NegativeIndicesCountBackFromTheLatestRead)
 {
-    ModelPtr model = read_obj(vertices(3) + "vn 0 0 1\nf -3//-1 -2//-1 -1//-1\n" + vertices(1) +
-                              "f -1 -2 -4\n");
+    ModelPtr model =
+        read_obj(vertices(3) + "vn 0 0 1\nf -3//-1 -2//-1 -1//-1\n" + vertices(1) + "f -1 -2 -4\n");
     EXPECT_EQ(triangle_vertices(*model), (Triangles{{1, 2, 3}, {4, 3, 1}}));
     EXPECT_EQ(normals_of(model->triangles[0]), (std::array<uint32_t, 3>{1, 1, 1}));
 }
@@ -116,7 +119,8 @@ TEST_F(ReadTest, PositiveIndicesMayReferToLaterVertices)
 
 TEST_F(ReadTest, EveryTriangleIsListedInExactlyOneGroup)
 {
-    ModelPtr model = read_obj(vertices(5) + "f 1 2 3 4 5\ng a\nf 1 2 3 4\ng b\nf 5 4 3\ng a\nf 1 2 3\n");
+    ModelPtr model =
+        read_obj(vertices(5) + "f 1 2 3 4 5\ng a\nf 1 2 3 4\ng b\nf 5 4 3\ng a\nf 1 2 3\n");
     std::vector<int> listed(model->trianglecount, 0);
     uint32_t total = 0;
     for (const ModelGroup* g = model->groups.get(); g != nullptr; g = g->next.get()) {

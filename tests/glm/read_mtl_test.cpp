@@ -94,8 +94,9 @@ TEST_F(ReadTest, UsemtlBeforeMtllibStillFindsItsMaterial)
 TEST_F(ReadTest, GroupTakesTheMaterialCurrentWhenEnteredAndTheLastUsemtl)
 {
     dir.write("m.mtl", "newmtl red\nnewmtl blue\nnewmtl green\n");
-    ModelPtr model = read_obj("mtllib m.mtl\n" + std::string(triangle) +
-                              "usemtl red\ng a\nf 1 2 3\ng b\nusemtl blue\nusemtl green\nf 1 2 3\n");
+    ModelPtr model =
+        read_obj("mtllib m.mtl\n" + std::string(triangle) +
+                 "usemtl red\ng a\nf 1 2 3\ng b\nusemtl blue\nusemtl green\nf 1 2 3\n");
     EXPECT_EQ(glmLookupGroup(model.get(), " a")->material, 1u);
     EXPECT_EQ(glmLookupGroup(model.get(), " b")->material, 3u);
     EXPECT_EQ(glmLookupGroup(model.get(), "default")->material, 1u);
@@ -105,7 +106,8 @@ TEST_F(ReadTest, UnknownMaterialFallsBackToDefaultWithAMessage)
 {
     dir.write("m.mtl", "newmtl red\n");
     ModelPtr model = read_obj("mtllib m.mtl\ng a\nusemtl Red\nusemtl\n");
-    EXPECT_NE(printed.find("glmFindMaterial():  can't find material \"Red\".\n"), std::string::npos);
+    EXPECT_NE(printed.find("glmFindMaterial():  can't find material \"Red\".\n"),
+              std::string::npos);
     EXPECT_NE(printed.find("glmFindMaterial():  can't find material \"\".\n"), std::string::npos);
     EXPECT_EQ(glmLookupGroup(model.get(), " a")->material, 0u);
 }
@@ -131,7 +133,8 @@ TEST_F(ReadTest, ManyMaterialsAreFoundByName)
     ASSERT_EQ(model->materialcount, materials + 1);
     for (uint32_t k = 0; k < materials; ++k) {
         const std::string name = " g" + std::to_string(k);
-        ASSERT_EQ(glmLookupGroup(model.get(), name.c_str())->material, 1 + 7 * k % materials) << name;
+        ASSERT_EQ(glmLookupGroup(model.get(), name.c_str())->material, 1 + 7 * k % materials)
+            << name;
     }
     EXPECT_EQ(printed.find("can't find"), std::string::npos);
 }

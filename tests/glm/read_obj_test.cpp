@@ -49,8 +49,8 @@ TEST_F(ReadTest, FileWithoutVerticesStillHasElementZero)
 
 TEST_F(ReadTest, FacesBeforeTheFirstGroupGoToDefault)
 {
-    ModelPtr model = read_obj(std::string(square_vertices()) +
-                              "f 1 2 3\ng a\nf 1 3 4\ng b\nf 2 3 4\nf 1 2 4\n");
+    ModelPtr model =
+        read_obj(std::string(square_vertices()) + "f 1 2 3\ng a\nf 1 3 4\ng b\nf 2 3 4\nf 1 2 4\n");
     EXPECT_EQ(group_names(*model), (Names{" b", " a", "default"}));
     EXPECT_EQ(model->groupcount, 3u);
     EXPECT_EQ(group_triangles(*model, "default"), Indices{0});
@@ -82,8 +82,8 @@ TEST_F(ReadTest, GroupNameKeepsEveryBlankAfterTheKeyword)
 
 TEST_F(ReadTest, ReturningToAGroupAddsToIt)
 {
-    ModelPtr model = read_obj(std::string(square_vertices()) +
-                              "g a\nf 1 2 3\ng b\nf 1 3 4\ng a\nf 2 3 4\n");
+    ModelPtr model =
+        read_obj(std::string(square_vertices()) + "g a\nf 1 2 3\ng b\nf 1 3 4\ng a\nf 2 3 4\n");
     EXPECT_EQ(model->groupcount, 3u);
     EXPECT_EQ(group_triangles(*model, " a"), (Indices{0, 2}));
     EXPECT_EQ(group_triangles(*model, " b"), Indices{1});
@@ -126,8 +126,8 @@ TEST_F(ReadTest, OnlyTheSecondCharacterAfterVIsTested)
 
 TEST_F(ReadTest, UnusedStatementsAreSkipped)
 {
-    ModelPtr model = read_obj(std::string(square_vertices()) +
-                              "o ship\ns 1\nl 1 2\ncstype bezier\nf 1 2 3\n");
+    ModelPtr model =
+        read_obj(std::string(square_vertices()) + "o ship\ns 1\nl 1 2\ncstype bezier\nf 1 2 3\n");
     EXPECT_EQ(model->trianglecount, 1u);
     EXPECT_EQ(model->groupcount, 1u);
 }
@@ -146,8 +146,8 @@ TEST_F(ReadTest, MissingCoordinatesAreZero)
 void expect_unknown_token(const std::string& path, const std::string& out, const std::string& shown)
 {
     EXPECT_EXIT(read_into(path, out), ::testing::ExitedWithCode(1), "");
-    EXPECT_EQ(read_file(out), ": open data file \"" + path + "\".\nglmFirstPass(): Unknown token \"" +
-                                  shown + "\".\n");
+    EXPECT_EQ(read_file(out), ": open data file \"" + path +
+                                  "\".\nglmFirstPass(): Unknown token \"" + shown + "\".\n");
 }
 
 TEST_F(ReadTest, VpStopsWithUnknownToken)
@@ -179,7 +179,8 @@ TEST_F(ReadTest, LongTokensAreReadWhole)
 {
     // A 300-character comment word and a 300-character keyword starting
     // with 'o' are one token each; the statement after them still counts.
-    std::string text = "#" + std::string(300, 'c') + "\no" + std::string(300, 'b') + " name\nv 1 2 3\n";
+    std::string text =
+        "#" + std::string(300, 'c') + "\no" + std::string(300, 'b') + " name\nv 1 2 3\n";
     ModelPtr model = read_obj(text);
     EXPECT_EQ(model->vertexcount, 1u);
 }

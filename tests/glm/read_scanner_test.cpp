@@ -40,19 +40,25 @@ CResult c_scan(const std::string& text, Format format, void* a, void* b, void* c
     std::FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
     int result = 0;
     switch (format) {
-    case Format::f: result = std::fscanf(stream, "%f", static_cast<float*>(a)); break;
-    case Format::d: result = std::fscanf(stream, "%d", static_cast<int*>(a)); break;
-    case Format::d_slash_d:
-        result = std::fscanf(stream, "%d/%d", static_cast<int*>(a), static_cast<int*>(b));
-        break;
-    case Format::d_slash_d_slash_d:
-        result = std::fscanf(stream, "%d/%d/%d", static_cast<int*>(a), static_cast<int*>(b),
-                             static_cast<int*>(c));
-        break;
-    case Format::d_slash_slash_d:
-        result = std::fscanf(stream, "%d//%d", static_cast<int*>(a), static_cast<int*>(b));
-        break;
-    case Format::s: result = std::fscanf(stream, "%127s", static_cast<char*>(a)); break;
+        case Format::f:
+            result = std::fscanf(stream, "%f", static_cast<float*>(a));
+            break;
+        case Format::d:
+            result = std::fscanf(stream, "%d", static_cast<int*>(a));
+            break;
+        case Format::d_slash_d:
+            result = std::fscanf(stream, "%d/%d", static_cast<int*>(a), static_cast<int*>(b));
+            break;
+        case Format::d_slash_d_slash_d:
+            result = std::fscanf(stream, "%d/%d/%d", static_cast<int*>(a), static_cast<int*>(b),
+                                 static_cast<int*>(c));
+            break;
+        case Format::d_slash_slash_d:
+            result = std::fscanf(stream, "%d//%d", static_cast<int*>(a), static_cast<int*>(b));
+            break;
+        case Format::s:
+            result = std::fscanf(stream, "%127s", static_cast<char*>(a));
+            break;
     }
     long consumed = std::ftell(stream);
     std::fclose(stream);
@@ -99,11 +105,37 @@ TEST(ReadScanner, FloatConversionsMatchFscanf)
 
 TEST(ReadScanner, FailedFloatConversionsConsumeWhatFscanfConsumes)
 {
-    const std::string texts[] = {"nan", "-NaN x", "nax", "na", "inf", "-Infinity", "infinit ", "infx",
-                           "infix", "in", "0x", "0x1p3", "0x.p", "0xg", "-0x1.8p+3z", "1e", "1e+",
-                           "1e-x", "-", "+ 1", ".", "-.5", ".e1", "1.5.5", "1e5e5", "007", "0.",
-                           "  \n 12", "e5", "1" + std::string(70, '0') + "e-70",
-                           "0." + std::string(60, '0') + "1e61"};
+    const std::string texts[] = {"nan",
+                                 "-NaN x",
+                                 "nax",
+                                 "na",
+                                 "inf",
+                                 "-Infinity",
+                                 "infinit ",
+                                 "infx",
+                                 "infix",
+                                 "in",
+                                 "0x",
+                                 "0x1p3",
+                                 "0x.p",
+                                 "0xg",
+                                 "-0x1.8p+3z",
+                                 "1e",
+                                 "1e+",
+                                 "1e-x",
+                                 "-",
+                                 "+ 1",
+                                 ".",
+                                 "-.5",
+                                 ".e1",
+                                 "1.5.5",
+                                 "1e5e5",
+                                 "007",
+                                 "0.",
+                                 "  \n 12",
+                                 "e5",
+                                 "1" + std::string(70, '0') + "e-70",
+                                 "0." + std::string(60, '0') + "1e61"};
     for (const std::string& text : texts) {
         expect_float_like_fscanf(text);
         if (HasFatalFailure()) return;
@@ -187,9 +219,14 @@ TEST(ReadScanner, FloatsWhoseDoubleIsAFloatTieStillEqualStrtof)
     // Each of these short decimals rounds to a double lying exactly halfway
     // between two floats although the decimal itself does not; rounding that
     // double to float would pick the wrong neighbour for some of them.
-    const char* near_ties[] = {"4115237788937520e-20", "7.690202951431274", "4951881180659257e-22",
-                               "7010839646682143e-18", "5102093517780304e-16", "55.43155097961426",
-                               "16777217", "1.000000059604644775390625"};
+    const char* near_ties[] = {"4115237788937520e-20",
+                               "7.690202951431274",
+                               "4951881180659257e-22",
+                               "7010839646682143e-18",
+                               "5102093517780304e-16",
+                               "55.43155097961426",
+                               "16777217",
+                               "1.000000059604644775390625"};
     for (const char* text : near_ties) {
         std::string bytes = text;
         Scanner s = scanner_over(bytes);
@@ -217,7 +254,7 @@ TEST(ReadScanner, NameRuleTakesTheSecondWordOrTheFirst)
         const char* rest;
         const char* name;
     } cases[] = {{" red\n", "red"}, {" shiny red\n", "red"}, {" a b c\n", "b"}, {"\n", ""},
-                 {"", ""}, {"  \t\n", ""}};
+                 {"", ""},          {"  \t\n", ""}};
     for (const Case& c : cases) {
         std::string text = c.rest;
         Scanner s = scanner_over(text);
@@ -232,8 +269,11 @@ TEST(ReadScanner, GroupNameKeepsLeadingBlanksAndDropsTheLineEnd)
     struct Case {
         const char* rest;
         const char* name;
-    } cases[] = {{" hull\n", " hull"}, {"  two words\n", "  two words"}, {"\n", ""},
-                 {" end", " en"}, {"", ""}};
+    } cases[] = {{" hull\n", " hull"},
+                 {"  two words\n", "  two words"},
+                 {"\n", ""},
+                 {" end", " en"},
+                 {"", ""}};
     for (const Case& c : cases) {
         std::string text = c.rest;
         Scanner s = scanner_over(text);
@@ -321,7 +361,9 @@ TEST(ReadScanner, PlainCornerShortcutsTakeTheUsualCorners)
     EXPECT_EQ(corner.texcoord, 345);
     EXPECT_EQ(corner.normal, 6789);
     const char* after = text.data();
-    EXPECT_TRUE(glm_plain_corner<CornerForm::vertex_texcoord_normal>(++after, text.data() + text.size(), &corner));
+    EXPECT_TRUE(glm_plain_corner<CornerForm::vertex_texcoord_normal>(
+        ++after, text.data() + text.size(), &corner));
     const char* long_run = "1234567890/1/1";
-    EXPECT_FALSE(glm_plain_corner<CornerForm::vertex_texcoord_normal>(long_run, long_run + 14, &corner));
+    EXPECT_FALSE(
+        glm_plain_corner<CornerForm::vertex_texcoord_normal>(long_run, long_run + 14, &corner));
 }

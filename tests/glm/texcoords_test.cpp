@@ -75,16 +75,19 @@ TEST(PlanarTexCoords, OnlyGroupedTrianglesAreReassigned)
 
 TEST(SphereTexCoords, AxisNormalsGiveTheDocumentedPairs)
 {
-    auto model = model_with_normals({{0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {-1, 0, 0}, {0, 0, 0}, {0, 0, -1}});
+    auto model =
+        model_with_normals({{0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {-1, 0, 0}, {0, 0, 0}, {0, 0, -1}});
     model->triangles[0].normalidx[0] = 6;
     glmSphereTexCoords(model.get());
     ASSERT_EQ(model->texcoordcount, 6u);
-    EXPECT_FLOAT_EQ(pair(*model, 1)[0], static_cast<float>((std::asin(1.0) + 1.570796325) / 3.14159265));
+    EXPECT_FLOAT_EQ(pair(*model, 1)[0],
+                    static_cast<float>((std::asin(1.0) + 1.570796325) / 3.14159265));
     EXPECT_NEAR(pair(*model, 1)[0], 1.0f, 1e-6);
     EXPECT_EQ(pair(*model, 1)[1], static_cast<float>(1.5707964f / 3.14159265));
     EXPECT_EQ(pair(*model, 2)[0], static_cast<float>(1.5707961f / 3.14159265));
     EXPECT_EQ(pair(*model, 2)[1], static_cast<float>(1.5707964f / 3.14159265));
-    for (uint32_t i : {3u, 4u, 5u}) EXPECT_EQ(pair(*model, i), (std::array<float, 2>{0.0f, 0.0f})) << i;
+    for (uint32_t i : {3u, 4u, 5u})
+        EXPECT_EQ(pair(*model, i), (std::array<float, 2>{0.0f, 0.0f})) << i;
     // The sign of z does not matter.
     EXPECT_EQ(pair(*model, 6), pair(*model, 2));
     EXPECT_EQ(model->triangles[0].texcoordidx[0], 6u);

@@ -76,9 +76,9 @@ TEST(WriteObj, PlainModelFileLineByLine)
 TEST(WriteObj, NumbersPrintAsPrintfFixedSixDecimals)
 {
     // Exact ties (0.0078125 = 2^-7) round to even, as printf does.
-    std::vector<float> values = {0.0078125f, 0.0234375f, -0.0078125f, 1.0078125f, -0.0f,
-                                 -1e-9f, 1e-45f, 0.9999995f, 123456.789f, 1.1e12f, -3.4e38f,
-                                 16777216.0f, 0.5f, -2.0f};
+    std::vector<float> values = {0.0078125f, 0.0234375f,  -0.0078125f, 1.0078125f,  -0.0f,
+                                 -1e-9f,     1e-45f,      0.9999995f,  123456.789f, 1.1e12f,
+                                 -3.4e38f,   16777216.0f, 0.5f,        -2.0f};
     std::mt19937 random(20240611);
     std::uniform_int_distribution<uint32_t> fraction(0, (1u << 23) - 1);
     std::uniform_int_distribution<uint32_t> exponent(127 - 30, 127 + 45);  // 1e-9 .. 3e13

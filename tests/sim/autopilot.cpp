@@ -52,10 +52,7 @@ constexpr double two_pi = 6.283185307179586;
 // calls for the opposite press at once.
 constexpr double press_threshold = 0.75;
 
-double impulse()
-{
-    return scenario.p * step_interval;
-}
+double impulse() { return scenario.p * step_interval; }
 
 double approach_speed()
 {
@@ -79,10 +76,7 @@ int press_for(double change)
     return 0;
 }
 
-double clamp(double value, double limit)
-{
-    return std::max(-limit, std::min(limit, value));
-}
+double clamp(double value, double limit) { return std::max(-limit, std::min(limit, value)); }
 
 // Start velocity that drifts from the position of s to the aim point in time
 // t. Returns false when the in-plane targeting has no solution.
@@ -129,8 +123,7 @@ double presses_needed(double dxp, double dyp, double dzp)
 // negative value when no transfer is safe.
 double choose_transfer_time(const RelativeState& s, double n)
 {
-    const double longest =
-        n == 0.0 ? longest_free_transfer : longest_orbit_fraction * two_pi / n;
+    const double longest = n == 0.0 ? longest_free_transfer : longest_orbit_fraction * two_pi / n;
     double best_time = -1.0;
     double best_cost = 0.0;
     for (double t = shortest_transfer; t <= longest; t += transfer_time_step) {

@@ -14,9 +14,9 @@ struct Presses {
 
 // What a flight cost and how it ended.
 struct FlightLog {
-    int presses = 0;      // thrust keys pressed, effective or not
-    int steps = 0;        // steps flown
-    double time = 0.0;    // simulated time flown
+    int presses = 0;    // thrust keys pressed, effective or not
+    int steps = 0;      // steps flown
+    double time = 0.0;  // simulated time flown
     Outcome outcome = outcome_none;
 };
 

@@ -28,9 +28,9 @@ TEST_P(ShippedScenarioTest, CanBeWonWithinTheFuel)
     const char* path = scenario_paths[GetParam()];
     start_shipped(path);
     ASSERT_EQ(scenario.trois, 3.0) << path;
-    ASSERT_LT(simulation.x * simulation.x + simulation.y * simulation.y +
-                  simulation.z * simulation.z,
-              0.25 * loss_radius_squared)
+    ASSERT_LT(
+        simulation.x * simulation.x + simulation.y * simulation.y + simulation.z * simulation.z,
+        0.25 * loss_radius_squared)
         << path;
     const FlightLog log = fly_to_dock(step_limit);
     std::printf("%-12s Omega %.2f: outcome %d, %3d presses, %5d steps, time %7.2f, speed %.3f\n",

@@ -12,10 +12,7 @@ struct Point {
     double x, y, z;
 };
 
-Point position()
-{
-    return {simulation.x, simulation.y, simulation.z};
-}
+Point position() { return {simulation.x, simulation.y, simulation.z}; }
 
 void expect_trail(const std::vector<Point>& expected)
 {
@@ -143,8 +140,7 @@ struct SubStepCase {
     int substeps;
 };
 
-class SubStepCountTest : public IntegratorTest,
-                         public testing::WithParamInterface<SubStepCase> {};
+class SubStepCountTest : public IntegratorTest, public testing::WithParamInterface<SubStepCase> {};
 
 TEST_P(SubStepCountTest, IsTheWholeNumberOfStepsInTheInterval)
 {

@@ -19,9 +19,9 @@ TEST_F(PilotingTest, EachThrustKeySetsItsAxisToThrust)
         int key;
         double fx, fy, fz;
     } keys[] = {
-        {key_thrust_left, -2.0, 0.0, 0.0},     {key_thrust_up, 0.0, 2.0, 0.0},
-        {key_thrust_right, 2.0, 0.0, 0.0},     {key_thrust_down, 0.0, -2.0, 0.0},
-        {key_thrust_page_up, 0.0, 0.0, 2.0},   {key_thrust_page_down, 0.0, 0.0, -2.0},
+        {key_thrust_left, -2.0, 0.0, 0.0},   {key_thrust_up, 0.0, 2.0, 0.0},
+        {key_thrust_right, 2.0, 0.0, 0.0},   {key_thrust_down, 0.0, -2.0, 0.0},
+        {key_thrust_page_up, 0.0, 0.0, 2.0}, {key_thrust_page_down, 0.0, 0.0, -2.0},
     };
     int reserve = initial_reserve;
     for (const auto& k : keys) {

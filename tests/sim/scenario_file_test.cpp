@@ -44,10 +44,7 @@ void expect_run_goes_on()
     expect_sound_state();
 }
 
-std::string message_prefix(const std::string& path)
-{
-    return ": \"" + path + "\": ";
-}
+std::string message_prefix(const std::string& path) { return ": \"" + path + "\": "; }
 
 }  // namespace
 
@@ -126,8 +123,8 @@ TEST_F(SimTest, MissingFileRestartsFromThePreviousStartWithDefaultStepAndThrust)
     const std::string missing = dir_.file("absent.in");
     simulation.scenario_path = missing.c_str();
     const std::string console = capture_console([] { reset_simulation(); });
-    EXPECT_EQ(console, "fichier de donnees:   " + missing + "!   \n" +
-                           ": can't open data file \"" + missing + "\".\n");
+    EXPECT_EQ(console, "fichier de donnees:   " + missing + "!   \n" + ": can't open data file \"" +
+                           missing + "\".\n");
     EXPECT_EQ(simulation.x, 1.0);
     EXPECT_EQ(simulation.y, -10.0);
     EXPECT_EQ(simulation.z, 2.0);
@@ -154,9 +151,9 @@ TEST_F(SimTest, MissingFileAtTheFirstResetGivesAOneEntryTrail)
 
 // One bad item in an otherwise good file, and the message and value it gives.
 struct BadItem {
-    const char* item;         // replaces the item with the same key
-    const char* message;      // expected on standard error after the path
-    void (*check)();          // the value the run goes on with
+    const char* item;     // replaces the item with the same key
+    const char* message;  // expected on standard error after the path
+    void (*check)();      // the value the run goes on with
 };
 
 class BadItemTest : public SimTest, public testing::WithParamInterface<BadItem> {};
@@ -179,33 +176,33 @@ TEST_P(BadItemTest, IsReportedAndReplacedBySoundValue)
 
 INSTANTIATE_TEST_SUITE_P(
     ScenarioFile, BadItemTest,
-    testing::Values(
-        BadItem{"nx=0", "nx=0 hors de [1, 100000], ramene a 1.\n",
-                [] { EXPECT_EQ(scenario.nx, 1); }},
-        BadItem{"nx=-5", "nx=-5 hors de [1, 100000], ramene a 1.\n",
-                [] { EXPECT_EQ(scenario.nx, 1); }},
-        BadItem{"nx=1000000", "nx=1000000 hors de [1, 100000], ramene a 100000.\n",
-                [] { EXPECT_EQ(scenario.nx, 100000); }},
-        BadItem{"dt=0", "dt=0 inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                [] { EXPECT_EQ(scenario.dt, 0.005); }},
-        BadItem{"dt=-1", "dt=-1 inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                [] { EXPECT_EQ(scenario.dt, 0.005); }},
-        BadItem{"dt=1e-9", "dt=1e-09 inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                [] { EXPECT_EQ(scenario.dt, 0.005); }},
-        BadItem{"dt=nan", "dt=nan inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                [] { EXPECT_EQ(scenario.dt, 0.005); }},
-        BadItem{"dt=inf", "dt=inf inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                [] { EXPECT_EQ(scenario.dt, 0.005); }},
-        BadItem{"trois=nan", "trois n'est pas un nombre fini, remplace par 3.\n",
-                [] { EXPECT_EQ(scenario.trois, 3.0); }},
-        BadItem{"Omega=-inf", "Omega n'est pas un nombre fini, remplace par 0.\n",
-                [] { EXPECT_EQ(scenario.Omega, 0.0); }},
-        BadItem{"X0=nan", "X0 n'est pas un nombre fini, remplace par 0.\n",
-                [] { EXPECT_EQ(simulation.x, 0.0); }},
-        BadItem{"Yp0=inf", "Yp0 n'est pas un nombre fini, remplace par 0.\n",
-                [] { EXPECT_EQ(simulation.yp, 0.0); }},
-        BadItem{"p=nan", "p n'est pas un nombre fini, remplace par 2.\n",
-                [] { EXPECT_EQ(scenario.p, 2.0); }}));
+    testing::Values(BadItem{"nx=0", "nx=0 hors de [1, 100000], ramene a 1.\n",
+                            [] { EXPECT_EQ(scenario.nx, 1); }},
+                    BadItem{"nx=-5", "nx=-5 hors de [1, 100000], ramene a 1.\n",
+                            [] { EXPECT_EQ(scenario.nx, 1); }},
+                    BadItem{"nx=1000000", "nx=1000000 hors de [1, 100000], ramene a 100000.\n",
+                            [] { EXPECT_EQ(scenario.nx, 100000); }},
+                    BadItem{"dt=0", "dt=0 inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
+                    BadItem{"dt=-1", "dt=-1 inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
+                    BadItem{"dt=1e-9",
+                            "dt=1e-09 inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
+                    BadItem{"dt=nan", "dt=nan inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
+                    BadItem{"dt=inf", "dt=inf inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
+                    BadItem{"trois=nan", "trois n'est pas un nombre fini, remplace par 3.\n",
+                            [] { EXPECT_EQ(scenario.trois, 3.0); }},
+                    BadItem{"Omega=-inf", "Omega n'est pas un nombre fini, remplace par 0.\n",
+                            [] { EXPECT_EQ(scenario.Omega, 0.0); }},
+                    BadItem{"X0=nan", "X0 n'est pas un nombre fini, remplace par 0.\n",
+                            [] { EXPECT_EQ(simulation.x, 0.0); }},
+                    BadItem{"Yp0=inf", "Yp0 n'est pas un nombre fini, remplace par 0.\n",
+                            [] { EXPECT_EQ(simulation.yp, 0.0); }},
+                    BadItem{"p=nan", "p n'est pas un nombre fini, remplace par 2.\n",
+                            [] { EXPECT_EQ(scenario.p, 2.0); }}));
 
 // Starts from a good file with distinctive values, so that a later bad file
 // shows which fields it kept from it.
@@ -301,7 +298,9 @@ TEST_F(MalformedFileTest, BinaryGarbageReadsNothing)
 
 TEST_F(SimTest, GarbageAtTheFirstResetStillGivesASoundRun)
 {
-    use_scenario("garbage.in", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10));
+    use_scenario("garbage.in", std::string("\x7f"
+                                           "ELF\x02\x01\x01\0\0\0",
+                                           10));
     const std::string errors = capture_streams([] { reset_simulation(); }).err;
     EXPECT_NE(errors.find("0 valeurs lues sur 11"), std::string::npos);
     EXPECT_NE(errors.find("ramene a 1."), std::string::npos);

@@ -92,9 +92,8 @@ inline void quiet_reset()
 
 inline bool state_is_finite(const SimulationState& s)
 {
-    return std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z) &&
-           std::isfinite(s.xp) && std::isfinite(s.yp) && std::isfinite(s.zp) &&
-           std::isfinite(s.temps);
+    return std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z) && std::isfinite(s.xp) &&
+           std::isfinite(s.yp) && std::isfinite(s.zp) && std::isfinite(s.temps);
 }
 
 // A run the rest of the program can go on with: finite numbers, a trail of

@@ -87,8 +87,9 @@ TEST_F(CommandsTest, ScenarioMenuPrintsItsDigitAndKeepsTimeRunning)
     for (int id = 0; id < scenario_count; ++id) {
         const std::string printed = stdout_of(on_scenario_menu, id);
         EXPECT_EQ(printed.substr(0, 2), std::to_string(id) + "\n");
-        EXPECT_NE(printed.find(std::string("fichier de donnees:   ") + scenario_paths[id] + "!   \n"),
-                  std::string::npos);
+        EXPECT_NE(
+            printed.find(std::string("fichier de donnees:   ") + scenario_paths[id] + "!   \n"),
+            std::string::npos);
         EXPECT_STREQ(simulation.scenario_path, scenario_paths[id]);
         EXPECT_DOUBLE_EQ(simulation.temps, 12.5);
         EXPECT_EQ(simulation.reserve, initial_reserve);

@@ -66,7 +66,8 @@ inline void start_program(ProgramRun& run, const TempDir& dir,
 // True once the program has ended within the time allowed; records its status.
 inline bool wait_for_end(ProgramRun& run, int milliseconds)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
         int raw = 0;
         if (waitpid(run.pid, &raw, WNOHANG) == run.pid) {
@@ -119,9 +120,9 @@ inline bool start_with_window(ProgramRun& run, const TempDir& dir,
     for (int attempt = 0; attempt < attempts; ++attempt) {
         start_program(run, dir, working_directory);
         if (find_window(run)) return true;
-        const bool refused = (run.ended || wait_for_end(run, 1000)) &&
-                             read_file(run.stderr_path).find("failed to open display") !=
-                                 std::string::npos;
+        const bool refused =
+            (run.ended || wait_for_end(run, 1000)) &&
+            read_file(run.stderr_path).find("failed to open display") != std::string::npos;
         if (!refused) return false;
         run.ended = false;
         run.status = -1;
@@ -132,15 +133,15 @@ inline bool start_with_window(ProgramRun& run, const TempDir& dir,
 // Moves the pointer into the window (window coordinates) and focuses it.
 inline void move_pointer(const ProgramRun& run, int x, int y)
 {
-    run_command("timeout 10 xdotool mousemove --window " + run.window + " " + std::to_string(x) + " " +
-                std::to_string(y) + " 2>/dev/null");
+    run_command("timeout 10 xdotool mousemove --window " + run.window + " " + std::to_string(x) +
+                " " + std::to_string(y) + " 2>/dev/null");
 }
 
 // Presses and releases keys (xdotool key names) as a user would.
 inline void press_keys(const ProgramRun& run, const std::string& keys)
 {
-    run_command("timeout 10 xdotool windowfocus " + run.window + " sleep 0.05 key --delay 30 " + keys +
-                " 2>/dev/null");
+    run_command("timeout 10 xdotool windowfocus " + run.window + " sleep 0.05 key --delay 30 " +
+                keys + " 2>/dev/null");
 }
 
 // Clicks a mouse button at a window position.
@@ -164,7 +165,8 @@ inline std::string wait_for_output(const std::string& path, const std::string& t
                                    int milliseconds = 10000)
 {
     std::string content;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
         content = read_file(path);
         if (content.find(text) != std::string::npos) return content;
@@ -231,7 +233,8 @@ inline bool take_screenshot(const ProgramRun& run, const TempDir& dir, Screensho
                             const std::string& name = "shot")
 {
     const std::string path = dir.file(name + ".ppm");
-    run_command("timeout 20 import -window " + run.window + " -depth 8 ppm:" + path + " 2>/dev/null");
+    run_command("timeout 20 import -window " + run.window + " -depth 8 ppm:" + path +
+                " 2>/dev/null");
     return parse_ppm(read_file(path), shot);
 }
 

@@ -129,14 +129,14 @@ bool find_menu(int entries, MenuGeometry* menu, int min_left = 0)
 
 void click_screen(int x, int y)
 {
-    run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
-                " click 1 2>/dev/null");
+    run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " +
+                std::to_string(y) + " click 1 2>/dev/null");
 }
 
 void hover_screen(int x, int y)
 {
-    run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
-                " 2>/dev/null");
+    run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " +
+                std::to_string(y) + " 2>/dev/null");
 }
 
 int entry_centre(const MenuGeometry& menu, int entries, int index)
@@ -171,8 +171,8 @@ bool choose_scenario(const ProgramRun& run, int id)
 TEST_F(ProgramTest, ScenarioSubmenuChoosesEachFileByItsId)
 {
     for (int id : {3, 4, 1}) {
-        const std::string trace =
-            std::to_string(id) + "\nfichier de donnees:   data/fo" + std::to_string(id) + ".in!   \n";
+        const std::string trace = std::to_string(id) + "\nfichier de donnees:   data/fo" +
+                                  std::to_string(id) + ".in!   \n";
         // A slow (sanitized) build may miss a click while it draws; a user would click again.
         bool chosen = false;
         for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {

@@ -92,16 +92,20 @@ TEST_F(ScreenTest, FuelBarStandsAtTheLeftBorderAndEmptiesWithThrust)
     EXPECT_EQ(count_pixels(full, column, panel_row(1.9), column + 1, panel_row(-2.9), is_lit_red),
               panel_row(-2.9) - panel_row(1.9))
         << "the full bar runs from y = -3 to y = 2";
-    EXPECT_EQ(count_pixels(full, column, panel_row(2.3), column + 1, panel_row(2.1), is_lit_red), 0);
-    EXPECT_EQ(count_pixels(full, column, panel_row(-3.1), column + 1, panel_row(-3.3), is_lit_red), 0);
+    EXPECT_EQ(count_pixels(full, column, panel_row(2.3), column + 1, panel_row(2.1), is_lit_red),
+              0);
+    EXPECT_EQ(count_pixels(full, column, panel_row(-3.1), column + 1, panel_row(-3.3), is_lit_red),
+              0);
     EXPECT_GT(count_pixels(full, 0, panel_row(0), 3, panel_row(0) + 1, is_lit_red), 0)
         << "the bar touches the window's left border";
 
-    press_keys(run, "Down Down Down Down Down Down Down Down Down Down Down Down Down Down "
-                    "Down Down Down Down Down Down");
+    press_keys(run,
+               "Down Down Down Down Down Down Down Down Down Down Down Down Down Down "
+               "Down Down Down Down Down Down");
     const Screenshot spent = shot("spent");
     // 80 presses left: the bar now ends at y = 80 / 20 - 3 = 1.
-    EXPECT_EQ(count_pixels(spent, column, panel_row(1.8), column + 1, panel_row(1.2), is_lit_red), 0);
+    EXPECT_EQ(count_pixels(spent, column, panel_row(1.8), column + 1, panel_row(1.2), is_lit_red),
+              0);
     EXPECT_GT(count_pixels(spent, column, panel_row(0.8), column + 1, panel_row(-2.9), is_lit_red),
               panel_row(-2.9) - panel_row(0.8) - 2);
 }
@@ -111,23 +115,23 @@ TEST_F(ScreenTest, SpeedMarkNumbersAndHelpShowOnThePanel)
     start(scenario_text(0, -30, 0, 0, 0, 0));
     press_keys(run, "p");
     const Screenshot before = shot("before-help");
-    const int mark = count_pixels(before, panel_column(-3.84), panel_row(-2.89), panel_column(-3.71),
-                                  panel_row(-2.99), is_lit_blue);
+    const int mark = count_pixels(before, panel_column(-3.84), panel_row(-2.89),
+                                  panel_column(-3.71), panel_row(-2.99), is_lit_blue);
     EXPECT_GT(mark, 50) << "the blue speed mark beside the speed bar";
     EXPECT_EQ(count_pixels(before, panel_column(-3.84), panel_row(-2.7), panel_column(-3.71),
                            panel_row(-2.85), is_lit_blue),
               0)
         << "the mark is 0.12 high";
-    EXPECT_GT(count_pixels(before, panel_column(-3.5), panel_row(4.05), 800, panel_row(3.2),
-                           is_lit_red),
-              600)
+    EXPECT_GT(
+        count_pixels(before, panel_column(-3.5), panel_row(4.05), 800, panel_row(3.2), is_lit_red),
+        600)
         << "the three number lines at the top";
     const int help_region_before = count_pixels(before, panel_column(-1.0), panel_row(-1.35), 800,
                                                 panel_row(-3.1), is_lit_red);
     press_keys(run, "h");
     const Screenshot after = shot("after-help");
-    const int help_region_after = count_pixels(after, panel_column(-1.0), panel_row(-1.35), 800,
-                                               panel_row(-3.1), is_lit_red);
+    const int help_region_after =
+        count_pixels(after, panel_column(-1.0), panel_row(-1.35), 800, panel_row(-3.1), is_lit_red);
     EXPECT_GT(help_region_after, help_region_before + 500) << "the seven help lines";
 }
 
@@ -146,10 +150,7 @@ TEST_F(ScreenTest, ContactShowsTheVerdictMessage)
     EXPECT_TRUE(verdict_shown(fly_until(verdict_shown)));
 }
 
-bool is_pure(int r, int g, int b, int wr, int wg, int wb)
-{
-    return r == wr && g == wg && b == wb;
-}
+bool is_pure(int r, int g, int b, int wr, int wg, int wb) { return r == wr && g == wg && b == wb; }
 bool is_trail_white(int r, int g, int b) { return is_pure(r, g, b, 255, 255, 255); }
 bool is_trail_red(int r, int g, int b) { return is_pure(r, g, b, 255, 0, 0); }
 bool is_trail_blue(int r, int g, int b) { return is_pure(r, g, b, 0, 0, 255); }
