@@ -7,6 +7,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "glm_internal.h"
 
 namespace {
 
@@ -29,10 +30,8 @@ struct ArrayView {
 
 ArrayView view_of(const std::vector<float>& array, uint32_t count, unsigned stride)
 {
-    size_t held = array.size() / stride;
-    if (held == 0) return {zero_element, 0, stride};
-    uint32_t last = held - 1 < count ? static_cast<uint32_t>(held - 1) : count;
-    return {array.data(), last, stride};
+    if (array.size() < stride) return {zero_element, 0, stride};
+    return {array.data(), glm_last_usable(count, array, stride), stride};
 }
 
 void warn(unsigned& mode, unsigned bit, const char* text)
@@ -41,8 +40,9 @@ void warn(unsigned& mode, unsigned bit, const char* text)
     mode &= ~bit;
 }
 
-// Clears the bits whose data the model lacks, in the documented order; each
-// test sees the bits left by the ones before it.
+// Clears the bits whose data the model lacks, then the weaker of two
+// conflicting bits, one test after the other: each test sees the bits left
+// by the ones before it.
 unsigned settle_mode(const Model* model, unsigned mode)
 {
     if ((mode & MODE_FLAT) && model->facetnorms.empty())
@@ -82,10 +82,8 @@ struct DrawSource {
 
 DrawSource source_of(const Model* model, unsigned mode)
 {
-    uint32_t triangles = static_cast<uint32_t>(model->triangles.size());
-    if (model->trianglecount < triangles) triangles = model->trianglecount;
     return {model,
-            triangles,
+            glm_usable_count(model->trianglecount, model->triangles),
             view_of(model->vertices, model->vertexcount, 3),
             view_of(model->normals, model->normalcount, 3),
             view_of(model->texcoords, model->texcoordcount, 2),
@@ -98,8 +96,7 @@ DrawSource source_of(const Model* model, unsigned mode)
 // The group's material; an index past the table falls back to "default".
 const ModelMaterial& material_of(const Model* model, const ModelGroup& group)
 {
-    size_t held = model->materials.size();
-    if (model->materialcount < held) held = model->materialcount;
+    const uint32_t held = glm_usable_count(model->materialcount, model->materials);
     return model->materials[group.material < held ? group.material : 0];
 }
 
@@ -119,8 +116,7 @@ void apply_group_colour(const Model* model, const ModelGroup& group, unsigned mo
 // One group's triangles; list entries naming no triangle are skipped.
 void draw_group_triangles(const DrawSource& s, const ModelGroup& group)
 {
-    size_t listed = group.triangles.size();
-    if (group.trianglecount < listed) listed = group.trianglecount;
+    const uint32_t listed = glm_usable_count(group.trianglecount, group.triangles);
     for (size_t e = 0; e < listed; ++e) {
         uint32_t index = group.triangles[e];
         if (index >= s.triangles) continue;

@@ -30,6 +30,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "glm_internal.h"
 
 namespace {
 
@@ -44,14 +45,6 @@ constexpr uint32_t none = 0;              // representatives are numbered from 1
 constexpr double integer_range = 0x1p62;  // |q| below this converts to int64 exactly
 constexpr size_t initial_slots = 1024;    // hash table size to start with, 2^10
 constexpr int initial_shift = 64 - 10;    // top bits of a hash that index it
-
-// Vectors of a 1-based array that both the count and the vector's size allow.
-uint32_t usable_count(uint32_t count, const std::vector<float>& array)
-{
-    size_t held = array.size() / 3;
-    if (held == 0) return 0;
-    return held - 1 < count ? static_cast<uint32_t>(held - 1) : count;
-}
 
 // A grid cell: floor(c / cell) per axis, negative zero folded into zero.
 struct CellKey {
@@ -256,7 +249,7 @@ bool glmNearlyEqual(const float* u, const float* v, float epsilon)
 std::vector<float> glmFuseVectors(std::vector<float>& vectors, uint32_t* count, float epsilon)
 {
     GLM_REQUIRE(count, "count");
-    uint32_t n = usable_count(*count, vectors);
+    uint32_t n = glm_last_usable(*count, vectors, 3);
     if (n > largest_exact_index) {
         // The new indices would not survive the trip through a float.
         std::fprintf(stderr,
@@ -282,11 +275,10 @@ void glmFuseVertices(Model* model, float epsilon)
     if (model->vertices.empty()) return;
     // The new indices are kept in their own array rather than read back from
     // the x components, so any vertex count merges.
-    uint32_t n = usable_count(model->vertexcount, model->vertices);
+    uint32_t n = glm_last_usable(model->vertexcount, model->vertices, 3);
     Fused f = fuse(model->vertices, n, epsilon);
 
-    size_t triangles = model->triangles.size();
-    if (model->trianglecount < triangles) triangles = model->trianglecount;
+    const uint32_t triangles = glm_usable_count(model->trianglecount, model->triangles);
     for (size_t t = 0; t < triangles; ++t)
         for (uint32_t& v : model->triangles[t].vertexidx)
             v = (v != 0 && v <= n) ? f.newindex[v] : 0;  // a corner naming no vertex gets element 0

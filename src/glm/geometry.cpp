@@ -10,6 +10,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "glm_internal.h"
 
 namespace {
 
@@ -24,15 +25,6 @@ constexpr double unit_box_size = 2.0;  // the box runs from -1 to 1
 // for large models.
 constexpr size_t normals_per_chunk = size_t(1) << 16;
 constexpr float unit_scale = 1.0f;  // scale applied when nothing can be scaled
-
-// Highest vector index of a 1-based array that both the count and the vector's
-// size allow; hand-built models may claim more entries than they hold.
-uint32_t usable_count(uint32_t count, const std::vector<float>& array, size_t stride)
-{
-    size_t held = array.size() / stride;
-    if (held == 0) return 0;
-    return held - 1 < count ? static_cast<uint32_t>(held - 1) : count;
-}
 
 struct Box {
     float maximum[3];
@@ -60,7 +52,7 @@ Box bounding_box(const std::vector<float>& vertices, uint32_t count)
 // Extents of the box: |max| + |min| per axis, all 0 without vertices.
 void box_extents(const Model* model, float* dimensions)
 {
-    uint32_t count = usable_count(model->vertexcount, model->vertices, 3);
+    uint32_t count = glm_last_usable(model->vertexcount, model->vertices, 3);
     if (count == 0) {
         for (int axis = 0; axis < 3; ++axis) dimensions[axis] = 0.0f;
         return;
@@ -79,7 +71,7 @@ const float* vertex_at(const Model* model, uint32_t idx, uint32_t count)
 
 void negate_vectors(std::vector<float>& array, uint32_t count)
 {
-    uint32_t usable = usable_count(count, array, 3);
+    uint32_t usable = glm_last_usable(count, array, 3);
     for (size_t i = 3; i < 3 * (static_cast<size_t>(usable) + 1); ++i) array[i] = -array[i];
 }
 
@@ -256,7 +248,7 @@ float glmFitUnitBox(Model* model)
 {
     GLM_REQUIRE(model, "model");
     GLM_REQUIRE(!model->vertices.empty(), "model->vertices");
-    uint32_t count = usable_count(model->vertexcount, model->vertices, 3);
+    uint32_t count = glm_last_usable(model->vertexcount, model->vertices, 3);
     if (count == 0) return unit_scale;
 
     Box box = bounding_box(model->vertices, count);
@@ -283,7 +275,7 @@ float glmFitUnitBox(Model* model)
 void glmScaleModel(Model* model, float scale)
 {
     GLM_REQUIRE(model, "model");
-    uint32_t count = usable_count(model->vertexcount, model->vertices, 3);
+    uint32_t count = glm_last_usable(model->vertexcount, model->vertices, 3);
     for (size_t i = 3; i < 3 * (static_cast<size_t>(count) + 1); ++i) model->vertices[i] *= scale;
 }
 
@@ -303,9 +295,8 @@ void glmTriangleNormals(Model* model)
 {
     GLM_REQUIRE(model, "model");
     GLM_REQUIRE(!model->vertices.empty(), "model->vertices");
-    uint32_t triangles = static_cast<uint32_t>(model->triangles.size());
-    if (model->trianglecount < triangles) triangles = model->trianglecount;
-    uint32_t vertices = usable_count(model->vertexcount, model->vertices, 3);
+    uint32_t triangles = glm_usable_count(model->trianglecount, model->triangles);
+    uint32_t vertices = glm_last_usable(model->vertexcount, model->vertices, 3);
 
     // Filled in one pass rather than zeroed first: large models are bound by
     // memory traffic here.
@@ -337,11 +328,10 @@ void glmVertexNormals(Model* model, float angle)
     GLM_REQUIRE(model, "model");
     GLM_REQUIRE(!model->facetnorms.empty(), "model->facetnorms");
     float threshold = crease_threshold(angle);
-    uint32_t triangles = static_cast<uint32_t>(model->triangles.size());
-    if (model->trianglecount < triangles) triangles = model->trianglecount;
-    uint32_t vertices = usable_count(model->vertexcount, model->vertices, 3);
+    uint32_t triangles = glm_usable_count(model->trianglecount, model->triangles);
+    uint32_t vertices = glm_last_usable(model->vertexcount, model->vertices, 3);
 
-    NormalBuild b{model, usable_count(model->facetnormcount, model->facetnorms, 3), {}, 0, {}};
+    NormalBuild b{model, glm_last_usable(model->facetnormcount, model->facetnorms, 3), {}, 0, {}};
     push_normal(b, zero_vector);  // element 0, never used
     size_t corners = 3 * static_cast<size_t>(triangles);
     size_t named = corners <= std::numeric_limits<uint32_t>::max()

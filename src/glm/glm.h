@@ -84,114 +84,107 @@ constexpr unsigned MODE_TEXTURE = 4;    // texture coordinates per corner
 constexpr unsigned MODE_COLOR = 8;      // group colour = material diffuse
 constexpr unsigned MODE_MATERIAL = 16;  // full material per group
 
-// A whole file held in memory, scanned by the reader's passes.
-struct ModelText {
-    const char* begin;  // first byte
-    const char* end;    // one past the last byte
-};
-
 // ---------------------------------------------------------------------------
 // Program exit
 // ---------------------------------------------------------------------------
 
-// Ends the program with the status through glmExitHandler (std::exit by default).
+// Ends the program with the status; every exit the library makes goes through here.
 [[noreturn]] void glmExit(int status);
-// Replaceable exit used by glmExit; a handler must not return (it may throw).
-extern void (*glmExitHandler)(int status);
 
 // ---------------------------------------------------------------------------
 // Bookkeeping
 // ---------------------------------------------------------------------------
 
-// First group of the list whose name equals name byte for byte, or null.
+// First group of the list whose name equals name byte for byte, or null; needs model.
 ModelGroup* glmLookupGroup(Model* model, const char* name);
-// The group of that name, created at the head of the list when missing.
+// The group of that name, created at the head of the list when missing; needs model.
 ModelGroup* glmEnsureGroup(Model* model, const char* name);
-// Index of the material named name; 0 ("default") with a message when missing.
+// Index of the material named name, 0 ("default") with a message when missing; needs model.
 uint32_t glmFindMaterial(Model* model, const char* name);
-// Directory part of path, up to and including the last '/'; empty without one.
+// Directory part of path (a C string), up to and including the last '/'; empty without one.
 std::string glmDirectoryOf(const char* path);
-// Frees the model and everything it owns.
+// Frees the model and everything it owns; needs model.
 void glmRelease(Model* model);
 
 // ---------------------------------------------------------------------------
 // Reading
 // ---------------------------------------------------------------------------
 
-// Reads an OBJ file and its MTL library; ends the program when it cannot.
+// Reads an OBJ file and its MTL library into a new model; ends the program when it cannot.
 Model* glmReadOBJ(const char* filename);
-// Counting pass: counts, groups with their list sizes, the material library.
-void glmFirstPass(Model* model, const ModelText& text);
-// Filling pass over the same text into the arrays the counting pass sized.
-void glmFillPass(Model* model, const ModelText& text);
-// Reads the material library name, looked for beside the model's file.
+// Replaces the materials with the library name beside model->filepath; needs model.
 void glmReadMTL(Model* model, const char* name);
 
 // ---------------------------------------------------------------------------
 // Geometry
 // ---------------------------------------------------------------------------
 
-// Centres the model and scales it into the box -1..1; returns the scale factor.
+// Centres the model and scales it into the box -1..1, returns the scale; needs vertices.
 float glmFitUnitBox(Model* model);
-// Stores the x, y and z extents (|max| + |min| per axis) in dimensions[0..2].
+// Stores the x, y, z extents (|max| + |min| per axis) in dimensions[0..2]; needs vertices.
 void glmExtents(Model* model, float* dimensions);
-// Multiplies every vertex by scale.
+// Multiplies every vertex by scale; needs model.
 void glmScaleModel(Model* model, float scale);
-// Reverses every triangle's winding and negates both kinds of normals.
+// Reverses every triangle's winding and negates both kinds of normals; needs model.
 void glmFlipWinding(Model* model);
-// One unit facet normal per triangle.
+// One unit facet normal per triangle, replacing any; needs vertices.
 void glmTriangleNormals(Model* model);
-// Smooth vertex normals, averaging facets within angle (degrees) of a reference.
+// Vertex normals averaging facets within angle (degrees); needs glmTriangleNormals first.
 void glmVertexNormals(Model* model, float angle);
 // b when b > a, otherwise a.
 float glmLarger(float a, float b);
 // -x when x < 0, otherwise x.
 float glmAbsValue(float x);
-// u . v
+// u . v; needs both vectors.
 float glmDotProduct(const float* u, const float* v);
-// n = u x v
+// n = u x v; needs all three vectors.
 void glmCrossProduct(const float* u, const float* v, float* n);
-// Divides v by its length (a zero vector stays zero).
+// Divides v by its length (a zero vector stays zero); needs v.
 void glmUnitLength(float* v);
 
 // ---------------------------------------------------------------------------
 // Texture coordinates and vertex welding
 // ---------------------------------------------------------------------------
 
-// Planar texture coordinates projected along y onto the x-z plane.
+// Texture coordinates projected along y onto the x-z plane, one per vertex; needs vertices.
 void glmPlanarTexCoords(Model* model);
-// Sphere-map texture coordinates from the vertex normals.
+// Sphere-map texture coordinates, one per normal; needs normals (glmVertexNormals or the file).
 void glmSphereTexCoords(Model* model);
 // True when every coordinate differs by strictly less than epsilon.
 bool glmNearlyEqual(const float* u, const float* v, float epsilon);
-// Distinct vectors of a 1-based array; stores each input's new index in its x.
+// Distinct vectors of a 1-based array, each input's new index stored in its x; needs count.
 std::vector<float> glmFuseVectors(std::vector<float>& vectors, uint32_t* count, float epsilon);
-// Merges vertices within epsilon and renumbers the corners.
+// Merges vertices within epsilon and renumbers the corners; needs model.
 void glmFuseVertices(Model* model, float epsilon);
 
 // ---------------------------------------------------------------------------
-// Drawing (needs a current OpenGL context)
+// Drawing: needs a current OpenGL context. A mode part whose data is missing
+// is dropped with a warning: MODE_FLAT needs facetnorms (glmTriangleNormals),
+// MODE_SMOOTH normals, MODE_TEXTURE texcoords, MODE_COLOR and MODE_MATERIAL
+// materials (an MTL library); MODE_SMOOTH wins over MODE_FLAT, MODE_MATERIAL
+// over MODE_COLOR.
 // ---------------------------------------------------------------------------
 
-// Draws the model group by group with the parts the mode asks for.
+// Draws the model group by group with the parts the mode asks for; needs vertices.
 void glmDraw(Model* model, unsigned mode);
-// Records glmDraw into a new display list and returns its name.
+// Records glmDraw into a new display list and returns its name; needs vertices.
 unsigned glmCompileList(Model* model, unsigned mode);
 
 // ---------------------------------------------------------------------------
-// Writing
+// Writing: the mode's parts are settled by the same rules as for drawing,
+// with warnings of the writer's own.
 // ---------------------------------------------------------------------------
 
-// Writes the model as an OBJ file, with its MTL library in material mode.
+// Writes the model as OBJ, and its named MTL library in material mode; needs model.
 void glmWriteOBJ(Model* model, const char* filename, unsigned mode);
-// Writes the materials to libname in the directory of objpath.
+// Writes the materials to libname in the directory of objpath; needs all three.
 void glmWriteMTL(Model* model, const char* objpath, const char* libname);
 
 // ---------------------------------------------------------------------------
 // Images
 // ---------------------------------------------------------------------------
 
-// Reads a raw P6 PPM image; the caller frees the RGB buffer with std::free.
+// Reads a raw P6 PPM image, or null after a message; the caller frees it with std::free.
 unsigned char* glmLoadPPM(const char* filename, int* width, int* height);
 
 #endif

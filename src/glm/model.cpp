@@ -6,6 +6,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "glm_internal.h"
 #include "name_index.h"
 
 static void exit_normally(int status) { std::exit(status); }
@@ -58,12 +59,6 @@ ModelGroup* glmEnsureGroup(Model* model, const char* name)
     return glm_prepend_group(model, name);
 }
 
-uint32_t glm_usable_materials(const Model* model)
-{
-    // The count bounds a scan even if it ran ahead of the array.
-    return static_cast<uint32_t>(std::min<size_t>(model->materialcount, model->materials.size()));
-}
-
 void glm_report_missing_material(const char* name)
 {
     std::printf("glmFindMaterial():  can't find material \"%s\".\n", name);
@@ -72,7 +67,7 @@ void glm_report_missing_material(const char* name)
 uint32_t glmFindMaterial(Model* model, const char* name)
 {
     GLM_REQUIRE(model, "model");
-    const uint32_t usable = glm_usable_materials(model);
+    const uint32_t usable = glm_usable_count(model->materialcount, model->materials);
     for (uint32_t i = 0; i < usable; ++i)
         if (model->materials[i].name == name) return i;
     glm_report_missing_material(name);

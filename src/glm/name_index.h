@@ -15,11 +15,10 @@
 #include <vector>
 
 #include "glm.h"
+#include "glm_internal.h"
 
 // Puts a new group of that name at the head of the list, without a search.
 ModelGroup* glm_prepend_group(Model* model, const char* name);
-// Materials that may be looked up: the count, bounded by what the table holds.
-uint32_t glm_usable_materials(const Model* model);
 // The message of a usemtl naming no material, on standard output.
 void glm_report_missing_material(const char* name);
 
@@ -115,7 +114,7 @@ class MaterialIndex {
 public:
     explicit MaterialIndex(const Model* model)
     {
-        const uint32_t usable = glm_usable_materials(model);
+        const uint32_t usable = glm_usable_count(model->materialcount, model->materials);
         for (uint32_t i = 0; i < usable; ++i) by_name_.add(model->materials[i].name, i);
     }
     // As glmFindMaterial: the index, or 0 with the message.

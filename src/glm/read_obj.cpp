@@ -13,6 +13,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "glm_internal.h"
 #include "name_index.h"
 #include "scanner.h"
 

@@ -23,7 +23,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "glm.h"
+#include "glm_internal.h"
 
 // The scanning functions are small and called per byte or per number; the
 // passes only reach their speed with them folded into the loops.

@@ -5,6 +5,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "glm_internal.h"
 
 namespace {
 
@@ -13,14 +14,6 @@ constexpr float half_pi_theta = 1.5707964f;  // pi / 2 in single precision
 constexpr float half_pi_phi = 1.5707961f;    // two units in the last place below it
 constexpr double half_pi_offset = 1.570796325;
 constexpr double pi_divisor = 3.14159265;
-
-// Vectors of a 1-based array that both the count and the vector's size allow.
-uint32_t usable_count(uint32_t count, const std::vector<float>& array, size_t stride)
-{
-    size_t held = array.size() / stride;
-    if (held == 0) return 0;
-    return held - 1 < count ? static_cast<uint32_t>(held - 1) : count;
-}
 
 // Replaces the texture coordinates with count + 1 zeroed pairs.
 void fresh_texcoords(Model* model, uint32_t count)
@@ -32,11 +25,9 @@ void fresh_texcoords(Model* model, uint32_t count)
 // Points every corner of every grouped triangle at the pair chosen by index.
 void assign_corners(Model* model, const uint32_t (ModelTriangle::*source)[3])
 {
-    size_t triangles = model->triangles.size();
-    if (model->trianglecount < triangles) triangles = model->trianglecount;
+    const uint32_t triangles = glm_usable_count(model->trianglecount, model->triangles);
     for (ModelGroup* group = model->groups.get(); group; group = group->next.get()) {
-        size_t listed = group->triangles.size();
-        if (group->trianglecount < listed) listed = group->trianglecount;
+        const uint32_t listed = glm_usable_count(group->trianglecount, group->triangles);
         for (size_t e = 0; e < listed; ++e) {
             uint32_t index = group->triangles[e];
             if (index >= triangles) continue;
@@ -70,7 +61,7 @@ void glmPlanarTexCoords(Model* model)
     GLM_REQUIRE(model, "model");
     float dimensions[3];
     glmExtents(model, dimensions);
-    uint32_t vertices = usable_count(model->vertexcount, model->vertices, 3);
+    uint32_t vertices = glm_last_usable(model->vertexcount, model->vertices, 3);
     fresh_texcoords(model, model->vertexcount);
 
     float largest = glmAbsValue(glmLarger(glmLarger(dimensions[0], dimensions[1]), dimensions[2]));
@@ -89,7 +80,7 @@ void glmSphereTexCoords(Model* model)
 {
     GLM_REQUIRE(model, "model");
     GLM_REQUIRE(!model->normals.empty(), "model->normals");
-    uint32_t normals = usable_count(model->normalcount, model->normals, 3);
+    uint32_t normals = glm_last_usable(model->normalcount, model->normals, 3);
     fresh_texcoords(model, model->normalcount);
     for (size_t i = 1; i <= normals; ++i)
         sphere_pair(&model->normals[3 * i], &model->texcoords[2 * i]);

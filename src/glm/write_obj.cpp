@@ -14,6 +14,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "glm_internal.h"
 
 namespace {
 
@@ -177,8 +178,7 @@ void put_section_title(TextOutput& out, uint32_t count, const char* what)
 void put_vectors(TextOutput& out, const char* keyword, const std::vector<float>& array,
                  uint32_t count, int width)
 {
-    size_t stored = array.size() / static_cast<size_t>(width);
-    size_t last = std::min<size_t>(count, stored == 0 ? 0 : stored - 1);
+    const uint32_t last = glm_last_usable(count, array, static_cast<size_t>(width));
     for (size_t i = 1; i <= last; ++i)
         put_vector_line(out, keyword, &array[i * static_cast<size_t>(width)], width);
 }
@@ -277,7 +277,7 @@ void put_face(TextOutput& out, const ModelTriangle& triangle, unsigned mode)
 // end, which falls back to material 0 ("default") as the reader would.
 const ModelMaterial& group_material(const Model& model, const ModelGroup& group)
 {
-    size_t known = std::min<size_t>(model.materialcount, model.materials.size());
+    const uint32_t known = glm_usable_count(model.materialcount, model.materials);
     return group.material < known ? model.materials[group.material] : model.materials[0];
 }
 
@@ -291,8 +291,8 @@ void put_group(TextOutput& out, const Model& model, const ModelGroup& group, uns
         put_text(out, group_material(model, group).name.c_str());
         put_bytes(out, "\n", 1);
     }
-    size_t listed = std::min<size_t>(group.trianglecount, group.triangles.size());
-    size_t known = std::min<size_t>(model.trianglecount, model.triangles.size());
+    const uint32_t listed = glm_usable_count(group.trianglecount, group.triangles);
+    const uint32_t known = glm_usable_count(model.trianglecount, model.triangles);
     for (size_t i = 0; i < listed; ++i) {
         uint32_t index = group.triangles[i];
         if (index < known) put_face(out, model.triangles[index], mode);  // others: no triangle
@@ -340,7 +340,7 @@ void glmWriteMTL(Model* model, const char* objpath, const char* libname)
     }
     put_library_header(out, "MTL");
     put_bytes(out, "\n", 1);
-    size_t known = std::min<size_t>(model->materialcount, model->materials.size());
+    const uint32_t known = glm_usable_count(model->materialcount, model->materials);
     for (size_t i = 0; i < known; ++i) put_material(out, model->materials[i]);
     finish_output(out, "glmWriteMTL", path.c_str());
 }

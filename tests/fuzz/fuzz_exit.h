@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "glm.h"
+#include "glm_internal.h"
 
 // Thrown by the exit handler in place of ending the process.
 struct FuzzExit {
