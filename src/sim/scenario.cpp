@@ -1,6 +1,8 @@
 // Scenario files and the reset that starts a run from one of them.
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "simulation.h"
 
@@ -15,10 +17,32 @@ namespace {
 
 constexpr int scenario_item_count = 11;
 
+// The trail length a run can hold, with a message naming the value the file gave.
+int trail_length_within_range(const char* path, long long nx)
+{
+    if (nx >= min_trail_length && nx <= max_trail_length) return static_cast<int>(nx);
+    const int bounded = nx < min_trail_length ? min_trail_length : max_trail_length;
+    std::fprintf(stderr, ": \"%s\": nx=%lld hors de [%d, %d], ramene a %d.\n", path, nx,
+                 min_trail_length, max_trail_length, bounded);
+    return bounded;
+}
+
+// True for a path that names something other than a regular file: a FIFO with
+// no writer would block the open, a device might never end.
+bool is_special_file(const char* path)
+{
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    return !error && type != std::filesystem::file_type::regular &&
+           type != std::filesystem::file_type::not_found;
+}
+
 // Applies the eleven conversions in file order, storing each value as soon as it
 // is converted; returns how many matched. A failed item leaves the fields from it
-// on as they were, since scanf cannot resynchronise after a mismatch.
-int scan_items(FILE* file, Scenario& into)
+// on as they were, since scanf cannot resynchronise after a mismatch. nx is read
+// 64 bits wide so that a huge count is seen as written, not wrapped; it reaches
+// the record already brought into the trail's range.
+int scan_items(const char* path, FILE* file, Scenario& into)
 {
     int matched = 0;
     bool stopped = false;
@@ -31,7 +55,9 @@ int scan_items(FILE* file, Scenario& into)
         }
     };
     item("dt=%lf              \n", &into.dt);
-    item("nx=%i               \n", &into.nx);
+    long long nx_as_written = 0;
+    item("nx=%lli              \n", &nx_as_written);
+    if (matched == 2) into.nx = trail_length_within_range(path, nx_as_written);
     item("trois=%lf           \n", &into.trois);
     item("Omega=%lf           \n", &into.Omega);
     item("X0=%lf              \n", &into.X0);
@@ -71,12 +97,7 @@ void sanitise_scenario(const char* path, Scenario& s)
     require_finite(path, "Yp0", s.Yp0, 0.0);
     require_finite(path, "Zp0", s.Zp0, 0.0);
     require_finite(path, "p", s.p, default_thrust);
-    if (s.nx < min_trail_length || s.nx > max_trail_length) {
-        int bounded = s.nx < min_trail_length ? min_trail_length : max_trail_length;
-        std::fprintf(stderr, ": \"%s\": nx=%d hors de [%d, %d], ramene a %d.\n", path, s.nx,
-                     min_trail_length, max_trail_length, bounded);
-        s.nx = bounded;
-    }
+    s.nx = trail_length_within_range(path, s.nx);
 }
 
 void allocate_trail(SimulationState& s, int nx)
@@ -96,13 +117,18 @@ void allocate_trail(SimulationState& s, int nx)
 void read_scenario(const char* path, Scenario& into)
 {
     std::printf("fichier de donnees:   %s!   \n", path);
+    if (is_special_file(path)) {
+        std::fflush(stdout);
+        std::fprintf(stderr, ": \"%s\" n'est pas un fichier ordinaire, non lu.\n", path);
+        return;
+    }
     FILE* file = std::fopen(path, "r");
     if (file == nullptr) {
         std::fflush(stdout);
         std::fprintf(stderr, ": can't open data file \"%s\".\n", path);
         return;
     }
-    const int matched = scan_items(file, into);
+    const int matched = scan_items(path, file, into);
     std::fclose(file);
     if (matched < scenario_item_count) {
         std::fflush(stdout);

@@ -5,12 +5,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include <unistd.h>
 
 #include "simulation.h"
 
 ViewState view;
 
-const char* const help_command = "open -a Safari data/aide.html";
+// The desktop's own way of opening a document in the user's browser.
+#ifdef __APPLE__
+const char* const help_opener = "open";
+#else
+const char* const help_opener = "xdg-open";
+#endif
+const char* const help_page = "data/aide.html";
 
 namespace {
 
@@ -66,6 +75,38 @@ void full_restart()
 
 int toggled(int flag) { return flag == 0 ? 1 : 0; }
 
+// True when a program of that name is an executable in one of PATH's folders.
+bool on_path(const char* program)
+{
+    const char* path = std::getenv("PATH");
+    if (path == nullptr) return false;
+    const std::string folders = path;
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        if (access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Hands the help page to the desktop's opener in the background: a browser may
+// run for minutes, and the window must keep drawing meanwhile.
+void open_help_page()
+{
+    if (!on_path(help_opener)) {
+        std::fprintf(stderr, "aide: pas de programme %s pour ouvrir %s\n", help_opener, help_page);
+        return;
+    }
+    const std::string command = std::string(help_opener) + " '" + help_page + "' >/dev/null 2>&1 &";
+    // The shell returns as soon as the opener is started; its status says nothing
+    // about the page.
+    const int ignored = std::system(command.c_str());
+    (void)ignored;
+}
+
 }  // namespace
 
 void toggle_help()
@@ -74,9 +115,7 @@ void toggle_help()
         view.help_shown = 0;
         return;
     }
-    // The page opens outside the program; whether that works changes nothing here.
-    const int ignored = std::system(help_command);
-    (void)ignored;
+    open_help_page();
     view.help_shown = 1;
 }
 

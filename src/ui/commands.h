@@ -46,7 +46,8 @@ constexpr int menu_reset_view = 4;
 constexpr int menu_toggle_chaser_view = 5;
 constexpr int menu_help = 6;
 constexpr int menu_exit = 7;
-extern const char* const help_command;  // handed to the command interpreter by 'h'
+extern const char* const help_opener;  // program that opens the help page ('h')
+extern const char* const help_page;    // the page it is given, relative to the working folder
 
 // ---------------------------------------------------------------------------
 // Callbacks
@@ -69,7 +70,7 @@ void on_scenario_menu(int value);
 // Commands shared by keys and menus
 // ---------------------------------------------------------------------------
 
-// 'h': hides the help, or opens the help page and shows the help text.
+// 'h': hides the help, or opens the help page in the background and shows the help text.
 void toggle_help();
 // 'v': landscape rotation view from straight above, at the default distance.
 void reset_view();

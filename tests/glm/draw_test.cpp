@@ -17,7 +17,7 @@
 
 #include "glm.h"
 #include "model_builder.h"
-#include "x_display.h"
+#include "test_window.h"
 
 namespace {
 
@@ -133,21 +133,15 @@ protected:
     static void SetUpTestSuite()
     {
         leak_checks_off();
-        if (std::getenv("DISPLAY") == nullptr) return;
-        x_display_answers();  // when it never answers, glutInit says so and fails the run
-        int argc = 1;
-        char name[] = "draw_test";
-        char* argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_SINGLE);
-        window = glutCreateWindow("draw_test");
+        window_open = open_test_window("draw_test", GLUT_RGBA | GLUT_DEPTH | GLUT_SINGLE,
+                                       draw_window_size, draw_window_size);
     }
 
     static void TearDownTestSuite() { leak_checks_on(); }
 
     void SetUp() override
     {
-        if (window == 0) GTEST_SKIP() << "no DISPLAY for an OpenGL window";
+        if (!window_open) GTEST_SKIP() << "no DISPLAY for an OpenGL window";
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
@@ -163,7 +157,7 @@ protected:
 
     void TearDown() override
     {
-        if (window == 0) return;
+        if (!window_open) return;
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 
@@ -183,11 +177,12 @@ protected:
         }
     }
 
-    static int window;
+    static constexpr int draw_window_size = 64;  // pixels; the tests draw into 2 by 2
+    static bool window_open;
     std::unique_ptr<Model> model;
 };
 
-int DrawTest::window = 0;
+bool DrawTest::window_open = false;
 
 }  // namespace
 

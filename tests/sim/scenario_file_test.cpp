@@ -2,6 +2,8 @@
 // malformed or hold values the equations cannot run with.
 #include <string>
 
+#include <sys/stat.h>
+
 #include "sim_fixture.h"
 
 namespace {
@@ -176,33 +178,38 @@ TEST_P(BadItemTest, IsReportedAndReplacedBySoundValue)
 
 INSTANTIATE_TEST_SUITE_P(
     ScenarioFile, BadItemTest,
-    testing::Values(BadItem{"nx=0", "nx=0 hors de [1, 100000], ramene a 1.\n",
-                            [] { EXPECT_EQ(scenario.nx, 1); }},
-                    BadItem{"nx=-5", "nx=-5 hors de [1, 100000], ramene a 1.\n",
-                            [] { EXPECT_EQ(scenario.nx, 1); }},
-                    BadItem{"nx=1000000", "nx=1000000 hors de [1, 100000], ramene a 100000.\n",
-                            [] { EXPECT_EQ(scenario.nx, 100000); }},
-                    BadItem{"dt=0", "dt=0 inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
-                    BadItem{"dt=-1", "dt=-1 inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
-                    BadItem{"dt=1e-9",
-                            "dt=1e-09 inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
-                    BadItem{"dt=nan", "dt=nan inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
-                    BadItem{"dt=inf", "dt=inf inutilisable (au moins 1e-06), remplace par 0.005.\n",
-                            [] { EXPECT_EQ(scenario.dt, 0.005); }},
-                    BadItem{"trois=nan", "trois n'est pas un nombre fini, remplace par 3.\n",
-                            [] { EXPECT_EQ(scenario.trois, 3.0); }},
-                    BadItem{"Omega=-inf", "Omega n'est pas un nombre fini, remplace par 0.\n",
-                            [] { EXPECT_EQ(scenario.Omega, 0.0); }},
-                    BadItem{"X0=nan", "X0 n'est pas un nombre fini, remplace par 0.\n",
-                            [] { EXPECT_EQ(simulation.x, 0.0); }},
-                    BadItem{"Yp0=inf", "Yp0 n'est pas un nombre fini, remplace par 0.\n",
-                            [] { EXPECT_EQ(simulation.yp, 0.0); }},
-                    BadItem{"p=nan", "p n'est pas un nombre fini, remplace par 2.\n",
-                            [] { EXPECT_EQ(scenario.p, 2.0); }}));
+    testing::Values(
+        BadItem{"nx=0", "nx=0 hors de [1, 100000], ramene a 1.\n",
+                [] { EXPECT_EQ(scenario.nx, 1); }},
+        BadItem{"nx=-5", "nx=-5 hors de [1, 100000], ramene a 1.\n",
+                [] { EXPECT_EQ(scenario.nx, 1); }},
+        BadItem{"nx=1000000", "nx=1000000 hors de [1, 100000], ramene a 100000.\n",
+                [] { EXPECT_EQ(scenario.nx, 100000); }},
+        // Past 32 bits: seen as written, never wrapped into range.
+        BadItem{"nx=4294967396", "nx=4294967396 hors de [1, 100000], ramene a 100000.\n",
+                [] { EXPECT_EQ(scenario.nx, 100000); }},
+        BadItem{"nx=99999999999", "nx=99999999999 hors de [1, 100000], ramene a 100000.\n",
+                [] { EXPECT_EQ(scenario.nx, 100000); }},
+        BadItem{"dt=0", "dt=0 inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                [] { EXPECT_EQ(scenario.dt, 0.005); }},
+        BadItem{"dt=-1", "dt=-1 inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                [] { EXPECT_EQ(scenario.dt, 0.005); }},
+        BadItem{"dt=1e-9", "dt=1e-09 inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                [] { EXPECT_EQ(scenario.dt, 0.005); }},
+        BadItem{"dt=nan", "dt=nan inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                [] { EXPECT_EQ(scenario.dt, 0.005); }},
+        BadItem{"dt=inf", "dt=inf inutilisable (au moins 1e-06), remplace par 0.005.\n",
+                [] { EXPECT_EQ(scenario.dt, 0.005); }},
+        BadItem{"trois=nan", "trois n'est pas un nombre fini, remplace par 3.\n",
+                [] { EXPECT_EQ(scenario.trois, 3.0); }},
+        BadItem{"Omega=-inf", "Omega n'est pas un nombre fini, remplace par 0.\n",
+                [] { EXPECT_EQ(scenario.Omega, 0.0); }},
+        BadItem{"X0=nan", "X0 n'est pas un nombre fini, remplace par 0.\n",
+                [] { EXPECT_EQ(simulation.x, 0.0); }},
+        BadItem{"Yp0=inf", "Yp0 n'est pas un nombre fini, remplace par 0.\n",
+                [] { EXPECT_EQ(simulation.yp, 0.0); }},
+        BadItem{"p=nan", "p n'est pas un nombre fini, remplace par 2.\n",
+                [] { EXPECT_EQ(scenario.p, 2.0); }}));
 
 // Starts from a good file with distinctive values, so that a later bad file
 // shows which fields it kept from it.
@@ -307,14 +314,13 @@ TEST_F(SimTest, GarbageAtTheFirstResetStillGivesASoundRun)
     expect_run_goes_on();
 }
 
-TEST_F(SimTest, HugeTrailLengthInTheFileEndsWithinBounds)
+TEST_F(SimTest, FifoAsScenarioFileIsRefusedWithoutBlocking)
 {
-    ScenarioValues values;
-    std::string text = scenario_text(values);
-    const size_t at = text.find("nx=100\n");
-    text.replace(at, 7, "nx=99999999999\n");
-    use_scenario("huge.in", text);
+    const std::string fifo = dir_.file("fifo.in");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    simulation.scenario_path = fifo.c_str();
     const std::string errors = capture_streams([] { reset_simulation(); }).err;
-    EXPECT_NE(errors.find("nx="), std::string::npos);
+    EXPECT_NE(errors.find(": \"" + fifo + "\" n'est pas un fichier ordinaire, non lu.\n"),
+              std::string::npos);
     expect_run_goes_on();
 }

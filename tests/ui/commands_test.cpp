@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "temp_files.h"
 #include "ui_fixture.h"
 
 namespace {
@@ -194,15 +195,24 @@ TEST_F(CommandsTest, DraggingTurnsByOneDegreePerPixel)
     EXPECT_EQ(view.mouse_y, 300);
 }
 
-TEST_F(CommandsTest, HelpRunsTheCommandThenShowsTheText)
+TEST_F(CommandsTest, HelpWithoutAnOpenerSaysSoInOneLineAndStillToggles)
 {
-    on_key('h', 0, 0);  // the command does not exist here: the program goes on
-    EXPECT_EQ(view.help_shown, 1);
+    TempDir empty;
+    const std::string saved_path = std::getenv("PATH");
+    setenv("PATH", empty.path().c_str(), 1);
+    ::testing::internal::CaptureStderr();
     on_key('h', 0, 0);
-    EXPECT_EQ(view.help_shown, 0);
+    const bool shown = view.help_shown == 1;
+    on_key('h', 0, 0);
+    const bool hidden = view.help_shown == 0;
     on_main_menu(menu_help);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    setenv("PATH", saved_path.c_str(), 1);
+    const std::string line =
+        std::string("aide: pas de programme ") + help_opener + " pour ouvrir data/aide.html\n";
+    EXPECT_EQ(errors, line + line);
+    EXPECT_TRUE(shown && hidden);
     EXPECT_EQ(view.help_shown, 1);
-    EXPECT_STREQ(help_command, "open -a Safari data/aide.html");
 }
 
 TEST_F(CommandsTest, ThrustKeysReplaceAndCostFuelZoomKeysDoNot)

@@ -127,12 +127,6 @@ bool find_menu(int entries, MenuGeometry* menu, int min_left = 0)
     return false;
 }
 
-void click_screen(int x, int y)
-{
-    run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " +
-                std::to_string(y) + " click 1 2>/dev/null");
-}
-
 void hover_screen(int x, int y)
 {
     run_command("timeout 10 xdotool mousemove --sync " + std::to_string(x) + " " +
@@ -149,23 +143,35 @@ constexpr int scenario_entries = 6;
 constexpr int submenu_entry = 1;  // "cas initiaux " stands second
 constexpr int exit_entry = 8;
 
-void pause_for_the_program() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
+// Points at a menu entry and waits until the menu draws it highlighted; a motion
+// that reached the menu before it listened is made again, one pixel aside.
+bool hover_entry(const TempDir& dir, const MenuGeometry& menu, int entries, int index)
+{
+    const int top = menu.top + menu.height * index / entries;
+    const int rows = menu.height / entries;
+    Screenshot plain;
+    if (!take_screen_region(dir, menu.left, top, menu.width, rows, &plain)) return false;
+    const int x = menu.left + menu.width / 2, y = entry_centre(menu, entries, index);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int nudge = 0; std::chrono::steady_clock::now() < deadline; nudge ^= 1) {
+        hover_screen(x + nudge, y);
+        Screenshot now;
+        if (take_screen_region(dir, menu.left, top, menu.width, rows, &now) &&
+            differing_pixels(plain, now) > menu.width)
+            return true;
+    }
+    return false;
+}
 
 // Opens the main menu, goes to "cas initiaux " and clicks the scenario's entry.
-bool choose_scenario(const ProgramRun& run, int id)
+bool choose_scenario(const ProgramRun& run, const TempDir& dir, int id)
 {
     click(run, 200, 200, 3);
-    MenuGeometry menu;
-    if (!find_menu(main_entries, &menu)) return false;
-    pause_for_the_program();
-    hover_screen(menu.left + menu.width / 2, entry_centre(menu, main_entries, submenu_entry));
-    MenuGeometry submenu;
-    if (!find_menu(scenario_entries, &submenu, menu.left + menu.width / 2)) return false;
-    pause_for_the_program();
-    hover_screen(submenu.left + submenu.width / 2, entry_centre(submenu, scenario_entries, id));
-    pause_for_the_program();
-    run_command("timeout 10 xdotool click 1 2>/dev/null");
-    return true;
+    MenuGeometry menu, submenu;
+    return find_menu(main_entries, &menu) && hover_entry(dir, menu, main_entries, submenu_entry) &&
+           find_menu(scenario_entries, &submenu, menu.left + menu.width / 2) &&
+           hover_entry(dir, submenu, scenario_entries, id) &&
+           (run_command("timeout 10 xdotool click 1 2>/dev/null"), true);
 }
 
 TEST_F(ProgramTest, ScenarioSubmenuChoosesEachFileByItsId)
@@ -173,14 +179,9 @@ TEST_F(ProgramTest, ScenarioSubmenuChoosesEachFileByItsId)
     for (int id : {3, 4, 1}) {
         const std::string trace = std::to_string(id) + "\nfichier de donnees:   data/fo" +
                                   std::to_string(id) + ".in!   \n";
-        // A slow (sanitized) build may miss a click while it draws; a user would click again.
-        bool chosen = false;
-        for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
-            ASSERT_TRUE(choose_scenario(run, id)) << "the menus did not open";
-            chosen = wait_for_output(run.stdout_path, trace, 4000).find(trace) != std::string::npos;
-            if (!chosen) click(run, 700, 700, 1);  // closes a menu left open
-        }
-        EXPECT_TRUE(chosen) << "entry " << id;
+        ASSERT_TRUE(choose_scenario(run, dir, id)) << "the menus did not open";
+        EXPECT_NE(wait_for_output(run.stdout_path, trace).find(trace), std::string::npos)
+            << "entry " << id;
     }
 }
 
@@ -190,7 +191,8 @@ TEST_F(ProgramTest, ExitEntryEndsSilentlyWithStatusZero)
     MenuGeometry menu;
     ASSERT_TRUE(find_menu(main_entries, &menu));
     const std::string before = console();
-    click_screen(menu.left + menu.width / 2, entry_centre(menu, main_entries, exit_entry));
+    ASSERT_TRUE(hover_entry(dir, menu, main_entries, exit_entry));
+    run_command("timeout 10 xdotool click 1 2>/dev/null");
     ASSERT_TRUE(wait_for_end(run, 10000));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(console(), before) << "no goodbye from the menu";

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 #include "program_driver.h"
 
 namespace {
@@ -43,6 +45,12 @@ std::string scenario_text(double x0, double y0, double z0, double xp0, double yp
     return text;
 }
 
+bool numbers_drawn(const Screenshot& image)
+{
+    return count_pixels(image, panel_column(-3.5), panel_row(4.05), 800, panel_row(3.2),
+                        is_lit_red) > 600;
+}
+
 class ScreenTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -57,12 +65,25 @@ protected:
         wait_for_output(run.stdout_path, "data/cible.obj");
     }
 
-    Screenshot shot(const std::string& name)
+    // Takes screenshots until one satisfies the condition, for at most the given
+    // time; returns the last one taken.
+    template <typename Condition>
+    Screenshot shot_when(Condition condition, int seconds = 10)
     {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         Screenshot image;
-        EXPECT_TRUE(take_screenshot(run, dir, &image, name));
+        do {
+            image = Screenshot{};
+            EXPECT_TRUE(take_screenshot(run, dir, &image));
+            if (condition(image)) break;
+        } while (std::chrono::steady_clock::now() < deadline);
         return image;
+    }
+
+    // The first frames are up once the three number lines are drawn.
+    Screenshot first_frame()
+    {
+        return shot_when([](const Screenshot& image) { return numbers_drawn(image); });
     }
 
     // Runs the simulation at the fastest pace until a screenshot satisfies the
@@ -72,12 +93,7 @@ protected:
     Screenshot fly_until(Condition condition, int seconds = 40)
     {
         press_keys(run, "S S S");
-        Screenshot image;
-        for (int attempt = 0; attempt < seconds * 2; ++attempt) {
-            image = shot("flight");
-            if (condition(image)) break;
-        }
-        return image;
+        return shot_when(condition, seconds);
     }
 
     TempDir dir;
@@ -87,8 +103,8 @@ protected:
 TEST_F(ScreenTest, FuelBarStandsAtTheLeftBorderAndEmptiesWithThrust)
 {
     start(scenario_text(0, -30, 0, 0, 0, 0));
-    const Screenshot full = shot("full");
     const int column = panel_column(-4.07);
+    const Screenshot full = first_frame();
     EXPECT_EQ(count_pixels(full, column, panel_row(1.9), column + 1, panel_row(-2.9), is_lit_red),
               panel_row(-2.9) - panel_row(1.9))
         << "the full bar runs from y = -3 to y = 2";
@@ -102,19 +118,22 @@ TEST_F(ScreenTest, FuelBarStandsAtTheLeftBorderAndEmptiesWithThrust)
     press_keys(run,
                "Down Down Down Down Down Down Down Down Down Down Down Down Down Down "
                "Down Down Down Down Down Down");
-    const Screenshot spent = shot("spent");
     // 80 presses left: the bar now ends at y = 80 / 20 - 3 = 1.
+    const Screenshot spent = shot_when([&](const Screenshot& image) {
+        return count_pixels(image, column, panel_row(1.8), column + 1, panel_row(1.2),
+                            is_lit_red) == 0;
+    });
     EXPECT_EQ(count_pixels(spent, column, panel_row(1.8), column + 1, panel_row(1.2), is_lit_red),
               0);
     EXPECT_GT(count_pixels(spent, column, panel_row(0.8), column + 1, panel_row(-2.9), is_lit_red),
               panel_row(-2.9) - panel_row(0.8) - 2);
 }
 
-TEST_F(ScreenTest, SpeedMarkNumbersAndHelpShowOnThePanel)
+TEST_F(ScreenTest, SpeedMarkAndNumbersShowOnThePanel)
 {
     start(scenario_text(0, -30, 0, 0, 0, 0));
     press_keys(run, "p");
-    const Screenshot before = shot("before-help");
+    const Screenshot before = first_frame();
     const int mark = count_pixels(before, panel_column(-3.84), panel_row(-2.89),
                                   panel_column(-3.71), panel_row(-2.99), is_lit_blue);
     EXPECT_GT(mark, 50) << "the blue speed mark beside the speed bar";
@@ -122,23 +141,39 @@ TEST_F(ScreenTest, SpeedMarkNumbersAndHelpShowOnThePanel)
                            panel_row(-2.85), is_lit_blue),
               0)
         << "the mark is 0.12 high";
-    EXPECT_GT(
-        count_pixels(before, panel_column(-3.5), panel_row(4.05), 800, panel_row(3.2), is_lit_red),
-        600)
-        << "the three number lines at the top";
-    const int help_region_before = count_pixels(before, panel_column(-1.0), panel_row(-1.35), 800,
-                                                panel_row(-3.1), is_lit_red);
+    EXPECT_TRUE(numbers_drawn(before)) << "the three number lines at the top";
+}
+
+// Red pixels where the seven help lines stand.
+int help_pixels(const Screenshot& image)
+{
+    return count_pixels(image, panel_column(-1.0), panel_row(-1.35), 800, panel_row(-3.1),
+                        is_lit_red);
+}
+
+TEST_F(ScreenTest, HelpShowsWhileThePageOpenerStillRuns)
+{
+    // A stand-in opener that notes its arguments, then takes its time as a browser would.
+    const std::string args = dir.file("opener-args"), done = dir.file("opener-done");
+    ASSERT_EQ(mkdir(dir.file("bin").c_str(), 0755), 0);
+    dir.write("bin/xdg-open",
+              "#!/bin/sh\necho \"$@\" > '" + args + "'\nsleep 20\necho > '" + done + "'\n");
+    ASSERT_EQ(chmod(dir.file("bin/xdg-open").c_str(), 0755), 0);
+    run.path_prefix = dir.file("bin");
+    start(scenario_text(0, -30, 0, 0, 0, 0));
+    const int help_before = help_pixels(first_frame());
     press_keys(run, "h");
-    const Screenshot after = shot("after-help");
-    const int help_region_after =
-        count_pixels(after, panel_column(-1.0), panel_row(-1.35), 800, panel_row(-3.1), is_lit_red);
-    EXPECT_GT(help_region_after, help_region_before + 500) << "the seven help lines";
+    const Screenshot after =
+        shot_when([&](const Screenshot& image) { return help_pixels(image) > help_before + 500; });
+    EXPECT_GT(help_pixels(after), help_before + 500) << "the seven help lines";
+    EXPECT_EQ(wait_for_output(args, "\n"), "data/aide.html\n");
+    EXPECT_EQ(access(done.c_str(), F_OK), -1) << "the window waited for the opener";
 }
 
 TEST_F(ScreenTest, ContactShowsTheVerdictMessage)
 {
     start(scenario_text(0.2, -4, 0, 0, 2, 0));
-    const Screenshot before = shot("before-contact");
+    const Screenshot before = first_frame();
     const int verdict_box[4] = {panel_column(-2.0), panel_row(3.15), 800, panel_row(2.9)};
     EXPECT_EQ(count_pixels(before, verdict_box[0], verdict_box[1], verdict_box[2], verdict_box[3],
                            is_lit_red),
@@ -171,37 +206,29 @@ TEST_F(ScreenTest, TrailIsRedAboveWhiteWithinAndBlueBelowThePlane)
     EXPECT_GT(count_pixels(image, left, 0, right, 800, is_trail_blue), 20);
 }
 
-int differing_pixels(const Screenshot& a, const Screenshot& b)
-{
-    int count = 0;
-    for (int y = 0; y < a.height && y < b.height; ++y) {
-        for (int x = 0; x < a.width && x < b.width; ++x) {
-            int r1, g1, b1, r2, g2, b2;
-            a.at(x, y, &r1, &g1, &b1);
-            b.at(x, y, &r2, &g2, &b2);
-            if (std::abs(r1 - r2) + std::abs(g1 - g2) + std::abs(b1 - b2) > 30) ++count;
-        }
-    }
-    return count;
-}
-
 bool not_black(int r, int g, int b) { return r + g + b > 30; }
 
 TEST_F(ScreenTest, ThreeCamerasShowThreeViews)
 {
     start(scenario_text(0, -8, 0, 0, 0, 0));
     press_keys(run, "p");
-    const Screenshot chaser = shot("chaser");
+    const Screenshot chaser = first_frame();
     press_keys(run, "v");
-    const Screenshot above = shot("rotation");
+    const Screenshot above = shot_when([&](const Screenshot& image) {
+        return differing_pixels(chaser, image) > 2000 &&
+               count_pixels(image, 390, 390, 410, 410, not_black) > 100;
+    });
     press_keys(run, "t");
     // In translation, a drag of 50 pixels to the right shifts the scene 5 units right.
     drag(run, 400, 400, 450, 400);
-    const Screenshot shifted = shot("translation");
+    const int shifted_centre = 400 + static_cast<int>(5.0 / (60.0 * 0.41421356) * 400.0);
+    const Screenshot shifted = shot_when([&](const Screenshot& image) {
+        return count_pixels(image, shifted_centre - 10, 390, shifted_centre + 10, 410, not_black) >
+               100;
+    });
     EXPECT_GT(differing_pixels(chaser, above), 2000);
     EXPECT_GT(differing_pixels(above, shifted), 500);
     // From above the target stands at the centre of the window; shifted, 5 units right.
-    const int shifted_centre = 400 + static_cast<int>(5.0 / (60.0 * 0.41421356) * 400.0);
     EXPECT_GT(count_pixels(above, 390, 390, 410, 410, not_black), 100);
     EXPECT_LT(count_pixels(shifted, 390, 390, 410, 410, not_black), 20);
     EXPECT_GT(count_pixels(shifted, shifted_centre - 10, 390, shifted_centre + 10, 410, not_black),

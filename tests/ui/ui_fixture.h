@@ -8,29 +8,21 @@
 
 #include <GL/freeglut.h>
 
-#include <cstdlib>
-
 #include "commands.h"
 #include "simulation.h"
+#include "test_window.h"
 #include "window.h"
-#include "x_display.h"
 
-// Opens the test program's one window the first time it is needed.
+// Opens the test program's one window, with the program's own fixed state.
 inline bool ensure_test_window()
 {
-    static bool opened = false;
-    if (opened) return true;
-    if (std::getenv("DISPLAY") == nullptr) return false;
-    x_display_answers();  // when it never answers, glutInit below says so and fails the run
-    static int argc = 1;
-    static char name[] = "orvanel-ui-test";
-    static char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(window_width, window_height);
-    glutCreateWindow("orvanel ui test");
+    static bool ready = false;
+    if (ready) return true;
+    if (!open_test_window("orvanel ui test", GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH, window_width,
+                          window_height))
+        return false;
     init_gl_state();
-    opened = true;
+    ready = true;
     return true;
 }
 
