@@ -8,10 +8,16 @@ no_display() {
 }
 [ -n "${DISPLAY:-}" ] || no_display "DISPLAY n'est pas defini"
 source tools/ensure_packages.sh
-ensure_packages "${build_packages[@]}" x11-utils
+ensure_packages "${build_packages[@]}" x11-utils xdg-utils
 xdpyinfo >/dev/null 2>&1 || no_display "le serveur X ${DISPLAY} ne repond pas"
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANEL_TESTS=OFF >/dev/null
 fi
-cmake --build build --target orvanel -j"$(nproc)" >/dev/null
+if [ ! -x build/orvanel ]; then
+    # The first build takes a minute or two: say so, and show its progress.
+    echo "orvanel: premiere construction du simulateur dans build/ (une minute ou deux)..."
+    cmake --build build --target orvanel -j"$(nproc)"
+else
+    cmake --build build --target orvanel -j"$(nproc)" >/dev/null
+fi
 exec build/orvanel "$@"
