@@ -26,4 +26,5 @@ ensure_packages() {
 }
 
 # What building and running the simulator needs.
-build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0)
+build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
+    libcli11-dev libosmesa6-dev libpng-dev pkg-config)

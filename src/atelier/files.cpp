@@ -1,0 +1,256 @@
+// Input checks and guarded reading: the library prints its messages and, on a
+// file it refuses, ends the process; the workshop reads in a child process so
+// that it can still say, in one place, what went wrong and on which line.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "atelier.h"
+
+namespace {
+
+// What the reader prints first on every file it opens; not about the content.
+const char* const open_notice = ": open data file ";
+const char* const missing_material = "can't find material \"";
+const char* const unknown_token = "Unknown token \"";
+const char* const on_line = " on line ";
+
+const char* file_kind(mode_t mode)
+{
+    if (S_ISDIR(mode)) return "un repertoire";
+    if (S_ISFIFO(mode)) return "un tube (FIFO)";
+    if (S_ISSOCK(mode)) return "une socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "un peripherique";
+    return "un fichier special";
+}
+
+std::vector<std::string> read_lines(FILE* file)
+{
+    std::vector<std::string> lines;
+    std::rewind(file);
+    std::string line;
+    int c;
+    while ((c = std::fgetc(file)) != EOF) {
+        if (c != '\n') {
+            line.push_back(static_cast<char>(c));
+            continue;
+        }
+        lines.push_back(line);
+        line.clear();
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// The quoted name that follows marker in text, or empty.
+std::string quoted_after(const std::string& text, const char* marker)
+{
+    size_t start = text.find(marker);
+    if (start == std::string::npos) return "";
+    start += std::strlen(marker);
+    size_t end = text.rfind('"');
+    return end > start ? text.substr(start, end - start) : "";
+}
+
+// Line of "... on line N.", or 0.
+long stated_line(const std::string& text)
+{
+    size_t at = text.rfind(on_line);
+    return at == std::string::npos ? 0 : std::atol(text.c_str() + at + std::strlen(on_line));
+}
+
+// The library's warnings about a missing material or an unknown token do not
+// say where they come from; the file says it: the n-th warning about a
+// material is the n-th "usemtl" naming it, an unknown token sits on the first
+// line that holds it as a word.
+void place_unlocated(const std::string& path, std::vector<LibraryMessage>& messages)
+{
+    std::map<std::string, std::vector<long>> material_uses;  // name -> lines
+    std::map<std::string, long> token_lines;                 // word -> first line
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    for (long number = 1; std::getline(in, line); ++number) {
+        std::istringstream words(line);
+        std::string keyword, word;
+        words >> keyword;
+        if (!token_lines.count(keyword)) token_lines[keyword] = number;
+        while (words >> word) {
+            if (keyword[0] == 'u') material_uses[word].push_back(number);
+            if (!token_lines.count(word)) token_lines[word] = number;
+        }
+    }
+    std::map<std::string, size_t> material_seen;
+    for (LibraryMessage& m : messages) {
+        if (m.line != 0) continue;
+        std::string name = quoted_after(m.text, missing_material);
+        if (!name.empty()) {
+            const std::vector<long>& uses = material_uses[name];
+            size_t n = material_seen[name]++;
+            if (n < uses.size()) m.line = uses[n];
+            continue;
+        }
+        std::string token = quoted_after(m.text, unknown_token);
+        if (!token.empty() && token_lines.count(token)) m.line = token_lines[token];
+    }
+}
+
+std::vector<LibraryMessage> messages_of(const std::string& path,
+                                        const std::vector<std::string>& printed)
+{
+    std::vector<LibraryMessage> messages;
+    bool unlocated = false;
+    for (const std::string& text : printed) {
+        if (text.rfind(open_notice, 0) == 0) continue;
+        LibraryMessage m{text, stated_line(text)};
+        unlocated = unlocated || m.line == 0;
+        messages.push_back(m);
+    }
+    if (unlocated) place_unlocated(path, messages);
+    return messages;
+}
+
+// Sends standard output and error to sink; returns the saved pair.
+void redirect_to(FILE* sink, int saved[2])
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    saved[0] = dup(STDOUT_FILENO);
+    saved[1] = dup(STDERR_FILENO);
+    dup2(fileno(sink), STDOUT_FILENO);
+    dup2(fileno(sink), STDERR_FILENO);
+}
+
+void restore_output(int saved[2])
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    dup2(saved[0], STDOUT_FILENO);
+    dup2(saved[1], STDERR_FILENO);
+    close(saved[0]);
+    close(saved[1]);
+}
+
+// Child side: read, tell the parent the read is over, do the work, exit.
+[[noreturn]] void read_and_work(const std::string& path, FILE* sink, int done_pipe,
+                                const ModelWork& work)
+{
+    int saved[2];
+    redirect_to(sink, saved);
+    Model* model = glmReadOBJ(path.c_str());  // ends the child on a refused file
+    restore_output(saved);
+    const char done = 1;
+    if (write(done_pipe, &done, 1) != 1) std::_Exit(status_refused);
+    close(done_pipe);
+    std::vector<LibraryMessage> messages = messages_of(path, read_lines(sink));
+    std::fclose(sink);
+    int status = work(model, messages);
+    glmRelease(model);
+    std::fflush(stdout);
+    std::exit(status);
+}
+
+int wait_for(pid_t child)
+{
+    int raw = 0;
+    while (waitpid(child, &raw, 0) < 0)
+        if (errno != EINTR) return -1;
+    return raw;
+}
+
+}  // namespace
+
+bool check_input_file(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        std::fprintf(stderr, "orvanel-atelier: \"%s\": %s.\n", path.c_str(),
+                     errno == ENOENT ? "fichier introuvable" : std::strerror(errno));
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        std::fprintf(stderr, "orvanel-atelier: \"%s\" est %s, pas un fichier ordinaire.\n",
+                     path.c_str(), file_kind(info.st_mode));
+        return false;
+    }
+    if (access(path.c_str(), R_OK) != 0) {
+        std::fprintf(stderr, "orvanel-atelier: \"%s\": lecture interdite.\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> capture_output(const std::function<void()>& call)
+{
+    FILE* sink = std::tmpfile();
+    if (sink == nullptr) {
+        call();
+        return {};
+    }
+    int saved[2];
+    redirect_to(sink, saved);
+    call();
+    restore_output(saved);
+    std::vector<std::string> lines = read_lines(sink);
+    std::fclose(sink);
+    return lines;
+}
+
+void print_messages(FILE* out, const std::vector<LibraryMessage>& messages)
+{
+    for (const LibraryMessage& m : messages) {
+        if (m.line > 0)
+            std::fprintf(out, "  ligne %ld: %s\n", m.line, m.text.c_str());
+        else
+            std::fprintf(out, "  %s\n", m.text.c_str());
+    }
+}
+
+int with_model(const std::string& path, const char* heading, const ModelWork& work)
+{
+    if (!check_input_file(path)) return status_refused;
+    FILE* sink = std::tmpfile();
+    int done_pipe[2];
+    if (sink == nullptr || pipe(done_pipe) != 0) {
+        std::fprintf(stderr, "orvanel-atelier: pas de fichier temporaire: %s.\n",
+                     std::strerror(errno));
+        return status_refused;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(done_pipe[0]);
+        read_and_work(path, sink, done_pipe[1], work);
+    }
+    close(done_pipe[1]);
+    if (child < 0) {
+        std::fprintf(stderr, "orvanel-atelier: fork: %s.\n", std::strerror(errno));
+        return status_refused;
+    }
+    const int raw = wait_for(child);
+    char done = 0;
+    const bool read_over = read(done_pipe[0], &done, 1) == 1;
+    close(done_pipe[0]);
+    int status = status_refused;
+    if (!read_over) {
+        std::fprintf(stderr, "%s \"%s\":\n", heading, path.c_str());
+        print_messages(stderr, messages_of(path, read_lines(sink)));
+        if (raw != -1 && WIFSIGNALED(raw))
+            std::fprintf(stderr, "  (la lecture s'est arretee sur le signal %d)\n", WTERMSIG(raw));
+    } else if (raw != -1 && WIFEXITED(raw)) {
+        status = WEXITSTATUS(raw);
+    } else {
+        std::fprintf(stderr, "orvanel-atelier: arret anormal sur \"%s\".\n", path.c_str());
+    }
+    std::fclose(sink);
+    std::fflush(stdout);
+    return status;
+}

@@ -1,0 +1,209 @@
+// verifier: will this file work as the chaser or the target? The model is
+// prepared exactly as the scene prepares it, then placed where the scene puts
+// it when the run ends docked, and every finding is said in plain words.
+//
+// Docked, the chaser's centre stands at the port, scene y = -1.5, and its
+// model +z axis points along the scene's +y: its tip lands at y = -1.5 + zmax.
+// The target's model +z axis points along the scene's -y: its tip (the port
+// face) lands at y = -zmax. The shipped pair meets at y = -1: the chaser's
+// probe tip at fitted z = +0.5, the target's port face at fitted z = +1.
+#include <cmath>
+#include <cstring>
+
+#include "atelier.h"
+
+namespace {
+
+// Where the shipped partner meets a new model, scene y.
+constexpr double reference_port_face_y = -1.0;  // target's port face, for a new chaser
+constexpr double reference_probe_tip_y = -1.0;  // chaser's probe tip, for a new target
+// The two ends may miss each other by this much and still look docked.
+constexpr double docked_gap_tolerance = port_tolerance;
+// The probe is the part of the chaser within this depth of its +z end
+// (fitted units); to enter the port it must lie within the port's lateral
+// tolerance of the axis. The shipped chaser's is 0.03 wide there, its engine
+// end 0.17: a chaser turned tail first is caught.
+constexpr double probe_depth = 0.05;
+// Triangles above which a model slows the frame noticeably. Measured with
+// OSMesa (llvmpipe, 2 cores), 800 x 800, mode smooth + material, the shipped
+// models filling the view as in the chaser camera: about 0.12 microseconds per
+// triangle drawn, 45 ms per million; a whole frame of the simulator already
+// costs about 15 ms. 150000 triangles add about 17 ms, which takes the
+// simulator from about 60 to about 30 frames (and simulation steps) a second.
+constexpr uint32_t slow_triangle_count = 150000;
+
+const char* const material_warning = "can't find material";
+
+struct Findings {
+    int problems = 0;
+    int warnings = 0;
+};
+
+void ok(const char* text) { std::printf("  OK        %s\n", text); }
+
+void warn(Findings& f, const char* text)
+{
+    std::printf("  ATTENTION %s\n", text);
+    ++f.warnings;
+}
+
+void problem(Findings& f, const char* text)
+{
+    std::printf("  PROBLEME  %s\n", text);
+    ++f.problems;
+}
+
+const char* role_name(Role role) { return role == Role::chaser ? "chasseur" : "cible"; }
+
+void check_reading(Findings& f, const Model* model, const std::vector<LibraryMessage>& messages)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, "lecture: %u sommets, %u triangles, %u groupes, %u materiaux",
+                  model->vertexcount, model->trianglecount, model->groupcount,
+                  model->materialcount);
+    ok(text);
+    if (model->materialcount == 0)
+        warn(f,
+             "aucune bibliotheque de materiaux (mtllib): le simulateur le dessinera sans "
+             "couleurs propres et l'ecrira a chaque image");
+    for (const LibraryMessage& m : messages) {
+        const bool material = m.text.find(material_warning) != std::string::npos;
+        std::snprintf(text, sizeof text, "%s (ligne %ld): %s",
+                      material ? "materiau introuvable, piece grise" : "message du lecteur", m.line,
+                      m.text.c_str());
+        warn(f, text);
+    }
+    const unsigned unused = unused_vertex_count(model);
+    if (unused > 0) {
+        std::snprintf(text, sizeof text,
+                      "%u sommets ne servent a aucun triangle (le simulateur les signale au "
+                      "demarrage)",
+                      unused);
+        warn(f, text);
+    }
+    if (model->trianglecount > slow_triangle_count) {
+        std::snprintf(text, sizeof text,
+                      "%u triangles: au-dela de %u, chaque image ralentit nettement (et la "
+                      "simulation avec)",
+                      model->trianglecount, slow_triangle_count);
+        problem(f, text);
+    } else if (model->trianglecount > 0) {
+        std::snprintf(text, sizeof text, "%u triangles, sous le seuil de %u", model->trianglecount,
+                      slow_triangle_count);
+        ok(text);
+    }
+}
+
+// Widest distance from the model's z axis among the vertices near its +z end.
+double probe_radius(const Model* model, float zmax)
+{
+    double radius = 0.0;
+    const std::vector<float>& v = model->vertices;
+    for (size_t i = 1; i <= model->vertexcount; ++i)
+        if (v[3 * i + 2] >= zmax - probe_depth)
+            radius = std::fmax(radius, std::hypot(v[3 * i], v[3 * i + 1]));
+    return radius;
+}
+
+// One end against the other along the docking axis: gap > 0 leaves empty space.
+void check_meeting(Findings& f, const char* what, double gap)
+{
+    char text[256];
+    if (gap < -docked_gap_tolerance)
+        std::snprintf(text, sizeof text,
+                      "%s: enfonce de %.2f dans l'autre vaisseau une fois amarre", what, -gap);
+    else if (gap > docked_gap_tolerance)
+        std::snprintf(text, sizeof text, "%s: arrete a %.2f de l'autre vaisseau une fois amarre",
+                      what, gap);
+    else
+        std::snprintf(text, sizeof text, "%s: touche l'autre vaisseau une fois amarre (ecart %.2f)",
+                      what, gap);
+    if (std::fabs(gap) > docked_gap_tolerance)
+        problem(f, text);
+    else
+        ok(text);
+}
+
+void check_chaser(Findings& f, const Model* model, const Box& box)
+{
+    char text[256];
+    const double radius = probe_radius(model, box.max[2]);
+    std::snprintf(
+        text, sizeof text,
+        "sonde: le bout +z est large de %.2f (tolerance laterale du port %.2f)%s", radius,
+        port_tolerance,
+        radius <= port_tolerance ? "" : "; le modele est-il tourne, pointe vers l'arriere?");
+    if (radius <= port_tolerance)
+        ok(text);
+    else
+        problem(f, text);
+    const double tip_y = port_y + box.max[2];
+    std::snprintf(text, sizeof text, "pointe +z en y = %.2f, port de la cible livree en y = %.2f",
+                  tip_y, reference_port_face_y);
+    check_meeting(f, text, reference_port_face_y - tip_y);
+}
+
+void check_target(Findings& f, const Box& box)
+{
+    char text[256];
+    // Model x stays scene x and model y becomes scene z under the target's turn.
+    const double half_width =
+        std::fmax(std::fmax(-box.min[0], box.max[0]), std::fmax(-box.min[1], box.max[1]));
+    std::snprintf(text, sizeof text,
+                  "coque: %.2f de l'axe au plus loin, boite de contact de demi-largeur %.2f%s",
+                  half_width, contact_half_width,
+                  half_width < contact_half_width
+                      ? ""
+                      : "; le chasseur traversera la coque sans la toucher (modele tourne?)");
+    if (half_width < contact_half_width)
+        ok(text);
+    else
+        problem(f, text);
+    const double port_face_y = -box.max[2];
+    std::snprintf(text, sizeof text,
+                  "port (bout +z) en y = %.2f, sonde du chasseur livre en y = %.2f", port_face_y,
+                  reference_probe_tip_y);
+    check_meeting(f, text, port_face_y - reference_probe_tip_y);
+}
+
+int verify(Role role, Model* model, const std::vector<LibraryMessage>& messages)
+{
+    Findings f;
+    std::printf("Verification de %s comme %s\n", model->filepath.c_str(), role_name(role));
+    check_reading(f, model, messages);
+    if (model->trianglecount == 0) {
+        problem(f, "aucun triangle: rien a dessiner");
+    } else {
+        const float scale = prepare_as_scene(model);
+        const Box box = model_box(model);
+        std::printf(
+            "  OK        apres ajustement (facteur %g): x %.2f..%.2f  y %.2f..%.2f  z %.2f..%.2f\n",
+            scale, box.min[0], box.max[0], box.min[1], box.max[1], box.min[2], box.max[2]);
+        if (role == Role::chaser)
+            check_chaser(f, model, box);
+        else
+            check_target(f, box);
+    }
+    if (f.problems == 0) {
+        std::printf("Verdict: convient comme %s (%d avertissement(s)).\n", role_name(role),
+                    f.warnings);
+        return status_done;
+    }
+    std::printf("Verdict: ne convient pas comme %s (%d probleme(s), %d avertissement(s)).\n",
+                role_name(role), f.problems, f.warnings);
+    return status_refused;
+}
+
+}  // namespace
+
+int run_verifier(const VerifierOptions& options)
+{
+    const Role role = options.role;
+    const int status =
+        with_model(options.path, "Ne convient pas: le lecteur de modeles refuse",
+                   [role](Model* model, const std::vector<LibraryMessage>& messages) {
+                       return verify(role, model, messages);
+                   });
+    if (status != status_done && status != status_refused) return status_refused;
+    return status;
+}
