@@ -12,6 +12,7 @@
 
 #include "commands.h"
 #include "glm.h"
+#include "lighting.h"
 #include "panel.h"
 #include "scene.h"
 #include "simulation.h"

@@ -41,10 +41,15 @@ void cut_off_fuel()
     }
 }
 
+double chaser_speed(double xp, double yp, double zp)
+{
+    return std::pow(xp * xp + yp * yp + zp * zp, 0.5);
+}
+
 void judge_outcome(double x, double y, double z, double xp, double yp, double zp)
 {
     SimulationState& s = simulation;
-    const double speed = std::pow(xp * xp + yp * yp + zp * zp, 0.5);
+    const double speed = chaser_speed(xp, yp, zp);
     const bool touches = std::fabs(y) < contact_half_length && std::fabs(x) < contact_half_width &&
                          std::fabs(z) < contact_half_width;
     if (touches) {

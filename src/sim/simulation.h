@@ -35,6 +35,7 @@ enum Outcome : int {
     outcome_docked = 3,     // docked slowly enough: won
     outcome_lost = 4,       // farther than 100 length units
 };
+constexpr int outcome_count = 5;  // the verdict codes above
 
 // The running simulation; every field is changed only on the GLUT thread.
 struct SimulationState {
@@ -128,6 +129,8 @@ void idle_tick();
 bool fire_thruster(int key);
 // The fuel gauge's cut-off: a reserve below 0 becomes 0 and p becomes 0.0.
 void cut_off_fuel();
+// The chaser's speed, (xp^2 + yp^2 + zp^2)^0.5, as the verdict and the panel use it.
+double chaser_speed(double xp, double yp, double zp);
 // Takes the verdict for the chaser's position and velocity.
 void judge_outcome(double x, double y, double z, double xp, double yp, double zp);
 

@@ -4,26 +4,6 @@
 #define ORVANEL_COMMANDS_H
 
 // ---------------------------------------------------------------------------
-// Records
-// ---------------------------------------------------------------------------
-
-// Camera settings read by the scene; one instance for the whole run.
-struct ViewState {
-    float angle_z = -35.0f;               // rotation view: turn about z (degrees);
-                                          // translation view: horizontal shift, tenths of a unit
-    float angle_x = -45.0f;               // rotation view: turn about x (degrees);
-                                          // translation view: vertical shift, tenths of a unit
-    float view_distance = 35.0f;          // eye distance term (scene units); '+', '-', Home, End
-    float default_view_distance = 50.0f;  // restored by 'v' and "[v] raz vue"
-    int rotation_view = 1;                // 1 rotation view, 0 translation view
-    int chaser_view = 1;                  // 1 camera on the chaser (wins over the other views)
-    int help_shown = 0;                   // 1 while the help text is in the window
-    int mouse_x = 0, mouse_y = 0;         // window position of the last mouse event (pixels)
-};
-
-extern ViewState view;
-
-// ---------------------------------------------------------------------------
 // Constants
 // ---------------------------------------------------------------------------
 
@@ -34,9 +14,31 @@ constexpr int min_pace = 1;
 constexpr float start_angle_z = -35.0f;
 constexpr float start_angle_x = -45.0f;
 constexpr float start_view_distance = 35.0f;
+constexpr float reset_view_distance = 50.0f;       // restored by 'v' and "[v] raz vue"
 constexpr float translation_view_angle_x = 45.0f;  // main menu "[t]vue en translation"
 constexpr int glut_key_home = 106;
 constexpr int glut_key_end = 107;
+
+// ---------------------------------------------------------------------------
+// Records
+// ---------------------------------------------------------------------------
+
+// Camera settings read by the scene; one instance for the whole run.
+struct ViewState {
+    // Rotation view: turns about z and x (degrees); translation view: horizontal
+    // and vertical shifts (tenths of a scene unit). Mouse drags change them.
+    float angle_z = start_angle_z;
+    float angle_x = start_angle_x;
+    float view_distance = start_view_distance;  // eye distance (scene units); '+', '-', Home, End
+    float default_view_distance = reset_view_distance;  // restored by 'v' and "[v] raz vue"
+    int rotation_view = 1;                              // 1 rotation view, 0 translation view
+    int chaser_view = 1;           // 1 camera on the chaser (wins over the other views)
+    int help_shown = 0;            // 1 while the help text is in the window
+    int mouse_x = 0, mouse_y = 0;  // window position of the last mouse event (pixels)
+};
+
+extern ViewState view;
+
 // Main menu ids (the entries are not in id order).
 constexpr int menu_full_restart = 0;
 constexpr int menu_rotation_view = 1;

@@ -8,9 +8,9 @@
 #include <cstdio>
 
 #include "commands.h"
-#include "scene.h"
+#include "lighting.h"
+#include "orvanel_project.h"
 #include "simulation.h"
-#include "window.h"
 
 const char* const time_line_format =
     "temps = %7.3lf vitesse = %6.3lf distance = %7.3lf reserve  = %4.2lf";
@@ -27,7 +27,7 @@ const char* const help_lines[help_line_count] = {
     "h: aide/ pas d'aide",
 };
 
-const char* const outcome_messages[5] = {
+const char* const outcome_messages[outcome_count] = {
     "",
     "collision, perdu.       Appuyer sur 'k' pour recommencer",
     "Arrimage OK, trop vite. Appuyer sur 'k' pour recommencer",
@@ -43,6 +43,9 @@ constexpr float fuel_bar_right = -4.0f;
 constexpr float speed_bar_right = -3.85f;
 constexpr float speed_mark_right = -3.7f;
 constexpr float speed_mark_top = -2.88f;
+
+// The distance shown is measured from (0, -1, 0), just in front of the port.
+constexpr double distance_point_y = -1.0;
 
 // Text rows.
 constexpr double help_x = -1.0;
@@ -96,14 +99,10 @@ void draw_help()
 
 }  // namespace
 
-double panel_speed(double xp, double yp, double zp)
-{
-    return std::pow(xp * xp + yp * yp + zp * zp, 0.5);
-}
-
 double panel_distance(double x, double y, double z)
 {
-    return std::pow(x * x + (y + 1.0) * (y + 1.0) + z * z, 0.5);
+    const double dy = y - distance_point_y;
+    return std::pow(x * x + dy * dy + z * z, 0.5);
 }
 
 std::string format_panel_text(const char* format, ...)
@@ -144,7 +143,7 @@ void draw_gauges(double xp, double yp, double zp)
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     apply_scene_light();
-    const double speed = panel_speed(xp, yp, zp);
+    const double speed = chaser_speed(xp, yp, zp);
     glTranslatef(0.0f, 0.0f, -panel_depth);
     glPushMatrix();
     cut_off_fuel();
@@ -163,7 +162,7 @@ void draw_gauges(double xp, double yp, double zp)
 void draw_panel(double x, double y, double z, double xp, double yp, double zp)
 {
     apply_scene_light();
-    const double speed = panel_speed(xp, yp, zp);
+    const double speed = chaser_speed(xp, yp, zp);
     const double distance = panel_distance(x, y, z);
     const double fuel = static_cast<double>(simulation.reserve);
     glPushMatrix();

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "simulation.h"
+
 // ---------------------------------------------------------------------------
 // Constants
 // ---------------------------------------------------------------------------
@@ -21,7 +23,7 @@ extern const char* const position_line_format;  // x, y, z
 extern const char* const velocity_line_format;  // xp, yp, zp
 constexpr int help_line_count = 7;
 extern const char* const help_lines[help_line_count];
-extern const char* const outcome_messages[5];  // by outcome; 0 shows nothing
+extern const char* const outcome_messages[outcome_count];  // by outcome; 0 shows nothing
 
 // ---------------------------------------------------------------------------
 // Drawing
@@ -42,8 +44,6 @@ void text_small(double px, double py, const char* format, ...)
 // Values shown
 // ---------------------------------------------------------------------------
 
-// (xp^2 + yp^2 + zp^2)^0.5
-double panel_speed(double xp, double yp, double zp);
 // Distance from the point (0, -1, 0) in front of the port.
 double panel_distance(double x, double y, double z);
 // The text a text call would draw: formatted, cut to 255 characters.

@@ -9,9 +9,9 @@
 
 #include "commands.h"
 #include "glm.h"
+#include "lighting.h"
 #include "panel.h"
 #include "simulation.h"
-#include "window.h"
 
 Model* chaser_model = nullptr;
 Model* target_model = nullptr;
@@ -22,31 +22,26 @@ const char* const target_model_path = "data/cible.obj";
 namespace {
 
 constexpr unsigned model_draw_mode = MODE_SMOOTH | MODE_MATERIAL;
-constexpr GLfloat material_shininess = 28.0f;
-
-// Sets the front material with the five calls of a preset, in a fixed order.
-void set_front_material(const GLfloat* ambient, const GLfloat* diffuse, const GLfloat* emission,
-                        const GLfloat* specular)
-{
-    glMaterialfv(GL_FRONT, GL_AMBIENT, ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
-    glMaterialfv(GL_FRONT, GL_EMISSION, emission);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
-    glMaterialf(GL_FRONT, GL_SHININESS, material_shininess);
-}
-
+// The models' z axis is their length: a quarter turn about x lays them along the
+// docking axis (scene y), and the chaser is turned round to face the target.
+constexpr float model_tilt_degrees = 90.0f;
+constexpr float chaser_turn_degrees = 180.0f;
+constexpr float grid_tilt_degrees = 90.0f;  // the grid's poles out of the orbital plane
+constexpr float grid_lift = 1.0f;           // the wire grid stands this far above the surface
+constexpr double chaser_look_at_z = -1.0;   // the chaser camera looks just below the target
+constexpr float shift_tenths = 10.0f;       // translation view: angles are tenths of a unit
 void place_camera()
 {
     const SimulationState& s = simulation;
     if (view.chaser_view == 1) {
-        gluLookAt(s.x + chaser_eye_dx, s.y + chaser_eye_dy, s.z + chaser_eye_dz, 0.0, 0.0, -1.0,
-                  0.0, 0.0, 1.0);
+        gluLookAt(s.x + chaser_eye_dx, s.y + chaser_eye_dy, s.z + chaser_eye_dz, 0.0, 0.0,
+                  chaser_look_at_z, 0.0, 0.0, 1.0);
     } else if (view.rotation_view == 1) {
         glTranslatef(0.0f, 0.0f, -view.view_distance);
         glRotatef(view.angle_x, 1.0f, 0.0f, 0.0f);
         glRotatef(view.angle_z, 0.0f, 0.0f, 1.0f);
     } else {
-        glTranslatef(view.angle_z / 10.0f, view.angle_x / 10.0f, -view.view_distance);
+        glTranslatef(view.angle_z / shift_tenths, view.angle_x / shift_tenths, -view.view_distance);
     }
 }
 
@@ -60,42 +55,6 @@ void choose_trail_colour(double z)
 }
 
 }  // namespace
-
-void material_red()
-{
-    static const GLfloat ambient[4] = {0.99f, 0.0f, 0.0f, 1.0f};
-    static const GLfloat diffuse[4] = {0.99f, 0.0f, 0.0f, 1.0f};
-    static const GLfloat emission[4] = {0.01f, 0.0f, 0.0f, 1.0f};
-    static const GLfloat specular[4] = {0.99f, 0.0f, 0.0f, 1.0f};
-    set_front_material(ambient, diffuse, emission, specular);
-}
-
-void material_blue()
-{
-    static const GLfloat ambient[4] = {0.0f, 0.0f, 0.99f, 1.0f};
-    static const GLfloat diffuse[4] = {0.0f, 0.0f, 0.9f, 1.0f};
-    static const GLfloat emission[4] = {0.0f, 0.0f, 0.1f, 0.0f};
-    static const GLfloat specular[4] = {0.0f, 0.0f, 0.9f, 0.6f};
-    set_front_material(ambient, diffuse, emission, specular);
-}
-
-void material_planet()
-{
-    static const GLfloat ambient[4] = {0.0f, 0.2f, 1.0f, 1.0f};
-    static const GLfloat diffuse[4] = {0.0f, 0.2f, 0.9f, 1.0f};
-    static const GLfloat emission[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    static const GLfloat specular[4] = {0.0f, 0.2f, 0.9f, 0.6f};
-    set_front_material(ambient, diffuse, emission, specular);
-}
-
-void material_grid()
-{
-    static const GLfloat ambient[4] = {0.7f, 0.7f, 1.0f, 1.0f};
-    static const GLfloat diffuse[4] = {0.7f, 0.7f, 0.9f, 1.0f};
-    static const GLfloat emission[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    static const GLfloat specular[4] = {0.0f, 0.2f, 0.9f, 0.6f};
-    set_front_material(ambient, diffuse, emission, specular);
-}
 
 Model* prepare_model(const char* path)
 {
@@ -111,8 +70,8 @@ void draw_chaser(double x, double y, double z)
 {
     glPushMatrix();
     glTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-    glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
+    glRotatef(model_tilt_degrees, 1.0f, 0.0f, 0.0f);
+    glRotatef(chaser_turn_degrees, 0.0f, 1.0f, 0.0f);
     if (chaser_model == nullptr) chaser_model = prepare_model(chaser_model_path);
     glmDraw(chaser_model, model_draw_mode);
     glPopMatrix();
@@ -121,16 +80,16 @@ void draw_chaser(double x, double y, double z)
 void draw_target_and_planet()
 {
     glPushMatrix();
-    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(model_tilt_degrees, 1.0f, 0.0f, 0.0f);
     if (target_model == nullptr) target_model = prepare_model(target_model_path);
     glmDraw(target_model, model_draw_mode);
     glTranslatef(-(planet_radius + planet_gap), 0.0f, 0.0f);
     material_planet();
     glutSolidSphere(planet_radius, planet_slices, planet_slices);
     material_grid();
-    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(grid_tilt_degrees, 1.0f, 0.0f, 0.0f);
     glRotatef(grid_turn_rate * static_cast<float>(simulation.temps), 0.0f, 0.0f, 1.0f);
-    glutWireSphere(planet_radius + 1.0f, grid_slices, grid_slices);
+    glutWireSphere(planet_radius + grid_lift, grid_slices, grid_slices);
     glPopMatrix();
 }
 

@@ -44,13 +44,4 @@ void draw_trail();
 // Reads, fits and gives normals to a model; ends the program without one.
 Model* prepare_model(const char* path);
 
-// ---------------------------------------------------------------------------
-// Material presets (front face)
-// ---------------------------------------------------------------------------
-
-void material_red();     // fuel bar and panel text
-void material_blue();    // speed bar and speed mark
-void material_planet();  // solid planet
-void material_grid();    // wire grid around the planet
-
 #endif

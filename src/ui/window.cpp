@@ -7,22 +7,17 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "lighting.h"
+#include "orvanel_project.h"
 #include "scene.h"
 #include "simulation.h"
 
 const char* const window_title = "Hill~ZUK *  * *    *  * *Orvanel* *  * * OpenGL";
-const char* const project_email = "contact@orvanel.example.org";
-const char* const project_web = "https://orvanel.example.org";
 const char* const image_credit = "l'atelier Orvanel, modeles maison";
 
 namespace {
 
 constexpr unsigned display_mode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH;
-
-const GLfloat light_position[4] = {0.0f, 0.0f, 1.0f, 0.0f};
-const GLfloat light_ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-const GLfloat light_diffuse[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-const GLfloat light_specular[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 
 // Lines 12 and 15 are composed from the project's addresses at start-up.
 char address_line[128];
@@ -104,14 +99,6 @@ void init_gl_state()
     apply_scene_light();
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
-}
-
-void apply_scene_light()
-{
-    glLightfv(GL_LIGHT0, GL_POSITION, light_position);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, light_ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, light_diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, light_specular);
 }
 
 void on_reshape(int width, int height)

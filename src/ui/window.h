@@ -1,5 +1,5 @@
 // Program entry, console banner, the GLUT window, its fixed OpenGL state, the
-// scene light and the two pop-up menus.
+// two pop-up menus.
 #ifndef ORVANEL_WINDOW_H
 #define ORVANEL_WINDOW_H
 
@@ -21,9 +21,7 @@ constexpr int banner_width = 72;  // every banner line, trailing blanks included
 constexpr int banner_line_count = 16;
 extern const char* const banner_lines[banner_line_count];  // without their padding
 
-// The project's own addresses and image credit (banner and footer).
-extern const char* const project_email;
-extern const char* const project_web;
+// Who made the spacecraft models (banner line 15).
 extern const char* const image_credit;
 
 // ---------------------------------------------------------------------------
@@ -47,8 +45,6 @@ void build_menus();
 // Per frame and per event
 // ---------------------------------------------------------------------------
 
-// Sets light 0 from the scene light, in the frame of the current modelview.
-void apply_scene_light();
 // Reshape callback: viewport and perspective for the new size (pixels).
 void on_reshape(int width, int height);
 

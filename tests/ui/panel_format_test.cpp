@@ -4,12 +4,13 @@
 #include <string>
 
 #include "panel.h"
+#include "simulation.h"
 
 namespace {
 
 TEST(PanelFormat, TimeLineShowsFieldsOfTheirWidths)
 {
-    EXPECT_EQ(format_panel_text(time_line_format, 0.0, panel_speed(0, 0, 0),
+    EXPECT_EQ(format_panel_text(time_line_format, 0.0, chaser_speed(0, 0, 0),
                                 panel_distance(0.0, -1.0, 0.0), 100.0),
               "temps =   0.000 vitesse =  0.000 distance =   0.000 reserve  = 100.00");
     EXPECT_EQ(format_panel_text(time_line_format, 123.4567, 0.12, panel_distance(0, -2.5, 0), 0.0),
@@ -26,7 +27,7 @@ TEST(PanelFormat, PositionAndVelocityLinesKeepTheirTrailingBlank)
 
 TEST(PanelFormat, DerivedValuesUseTheirOwnPoints)
 {
-    EXPECT_DOUBLE_EQ(panel_speed(3.0, 4.0, 0.0), 5.0);
+    EXPECT_DOUBLE_EQ(chaser_speed(3.0, 4.0, 0.0), 5.0);
     EXPECT_DOUBLE_EQ(panel_distance(0.0, -1.0, 0.0), 0.0);
     EXPECT_DOUBLE_EQ(panel_distance(3.0, 3.0, 0.0), 5.0);
 }
