@@ -152,7 +152,7 @@ void print_messages(FILE* out, const std::vector<LibraryMessage>& messages);
 
 // The box of the model's vertices as they stand.
 Box model_box(const Model* model);
-// Group name as the teacher wrote it (the reader keeps the blank after "g").
+// Group name as the teacher wrote it (the reader keeps the blanks after "g").
 std::string shown_group_name(const std::string& name);
 // Groups in file order (the library lists the newest first).
 std::vector<const ModelGroup*> groups_in_file_order(const Model* model);

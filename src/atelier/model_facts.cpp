@@ -21,7 +21,9 @@ Box model_box(const Model* model)
 
 std::string shown_group_name(const std::string& name)
 {
-    return !name.empty() && name[0] == ' ' ? name.substr(1) : name;
+    // A file the library wrote and read again has gained one blank per round.
+    const size_t start = name.find_first_not_of(" \t");
+    return start == std::string::npos ? "" : name.substr(start);
 }
 
 std::vector<const ModelGroup*> groups_in_file_order(const Model* model)
