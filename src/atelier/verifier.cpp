@@ -24,13 +24,16 @@ constexpr double docked_gap_tolerance = port_tolerance;
 // tolerance of the axis. The shipped chaser's is 0.03 wide there, its engine
 // end 0.17: a chaser turned tail first is caught.
 constexpr double probe_depth = 0.05;
-// Triangles above which a model slows the frame noticeably. Measured with
-// OSMesa (llvmpipe, 2 cores), 800 x 800, mode smooth + material, the shipped
-// models filling the view as in the chaser camera: about 0.12 microseconds per
-// triangle drawn, 45 ms per million; a whole frame of the simulator already
-// costs about 15 ms. 150000 triangles add about 17 ms, which takes the
-// simulator from about 60 to about 30 frames (and simulation steps) a second.
-constexpr uint32_t slow_triangle_count = 150000;
+// Triangles above which a model slows the frame: drawn as the scene draws it
+// (immediate mode, smooth normals and materials, 800 x 800, Mesa's software
+// renderer, the one the simulator gets without a graphics card), a model
+// costs about 1.0 microsecond per triangle, measured with OSMesa on the
+// shipped chaser (2568 triangles: 2.6 ms) and on a grid of a million (1.02 s).
+// The rest of a frame, mostly the planet's sphere of 100 x 100 facets
+// (20000 triangles) and the other craft, costs about as much as 25000
+// triangles: a model above that at least halves the frame rate, and with it
+// the pace of the simulation, which advances once per idle call.
+constexpr uint32_t slow_triangle_count = 25000;
 
 const char* const material_warning = "can't find material";
 
