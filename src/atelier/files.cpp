@@ -5,13 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "atelier.h"
 
@@ -67,38 +67,57 @@ long stated_line(const std::string& text)
     return at == std::string::npos ? 0 : std::atol(text.c_str() + at + std::strlen(on_line));
 }
 
+// Blank-separated words of a line.
+std::vector<std::string> words_of(const std::string& line)
+{
+    std::vector<std::string> words;
+    size_t at = 0;
+    while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
+        const size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
+        words.push_back(line.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
 // The library's warnings about a missing material or an unknown token do not
 // say where they come from; the file says it: the n-th warning about a
 // material is the n-th "usemtl" naming it, an unknown token sits on the first
-// line that holds it as a word.
+// line that holds it as a word. Only the names asked about are looked for.
 void place_unlocated(const std::string& path, std::vector<LibraryMessage>& messages)
 {
-    std::map<std::string, std::vector<long>> material_uses;  // name -> lines
-    std::map<std::string, long> token_lines;                 // word -> first line
+    std::map<std::string, std::vector<long>> material_uses;  // name -> lines using it
+    std::map<std::string, long> token_lines;                 // token -> first line
+    for (const LibraryMessage& m : messages) {
+        const std::string name = quoted_after(m.text, missing_material);
+        if (!name.empty()) material_uses[name];
+        const std::string token = quoted_after(m.text, unknown_token);
+        if (!token.empty()) token_lines[token] = 0;
+    }
     std::ifstream in(path, std::ios::binary);
     std::string line;
     for (long number = 1; std::getline(in, line); ++number) {
-        std::istringstream words(line);
-        std::string keyword, word;
-        words >> keyword;
-        if (!token_lines.count(keyword)) token_lines[keyword] = number;
-        while (words >> word) {
-            if (keyword[0] == 'u') material_uses[word].push_back(number);
-            if (!token_lines.count(word)) token_lines[word] = number;
+        const std::vector<std::string> words = words_of(line);
+        for (size_t w = 0; w < words.size(); ++w) {
+            auto token = token_lines.find(words[w]);
+            if (token != token_lines.end() && token->second == 0) token->second = number;
+            auto use = material_uses.find(words[w]);
+            if (w > 0 && words[0][0] == 'u' && use != material_uses.end())
+                use->second.push_back(number);
         }
     }
     std::map<std::string, size_t> material_seen;
     for (LibraryMessage& m : messages) {
         if (m.line != 0) continue;
-        std::string name = quoted_after(m.text, missing_material);
+        const std::string name = quoted_after(m.text, missing_material);
+        const std::string token = quoted_after(m.text, unknown_token);
         if (!name.empty()) {
             const std::vector<long>& uses = material_uses[name];
-            size_t n = material_seen[name]++;
+            const size_t n = material_seen[name]++;
             if (n < uses.size()) m.line = uses[n];
-            continue;
+        } else if (!token.empty()) {
+            m.line = token_lines[token];
         }
-        std::string token = quoted_after(m.text, unknown_token);
-        if (!token.empty() && token_lines.count(token)) m.line = token_lines[token];
     }
 }
 

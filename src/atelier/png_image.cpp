@@ -1,7 +1,9 @@
 // PNG writing through libpng: 8-bit RGB, rows from the top.
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "atelier.h"
 
@@ -40,7 +42,8 @@ bool write_png(const std::string& path, const Image& image)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
-        std::fprintf(stderr, "orvanel-atelier: impossible d'ecrire \"%s\".\n", path.c_str());
+        std::fprintf(stderr, "orvanel-atelier: impossible d'ecrire \"%s\": %s.\n", path.c_str(),
+                     std::strerror(errno));
         return false;
     }
     const size_t stride = static_cast<size_t>(image.width) * 3;
