@@ -27,12 +27,13 @@ constexpr double probe_depth = 0.05;
 // Triangles above which a model slows the frame: drawn as the scene draws it
 // (immediate mode, smooth normals and materials, 800 x 800, Mesa's software
 // renderer, the one the simulator gets without a graphics card), a model
-// costs about 1.0 microsecond per triangle, measured with OSMesa on the
-// shipped chaser (2568 triangles: 2.6 ms) and on a grid of a million (1.02 s).
-// The rest of a frame, mostly the planet's sphere of 100 x 100 facets
-// (20000 triangles) and the other craft, costs about as much as 25000
-// triangles: a model above that at least halves the frame rate, and with it
-// the pace of the simulation, which advances once per idle call.
+// costs about 1 microsecond per triangle: measured with OSMesa on 2 cores,
+// 0.93 to 1.02 on a grid of a million triangles (about 1 s a frame), 0.4 to
+// 1.2 on the shipped models (1 to 3 ms). The rest of a frame, mostly the
+// planet's sphere of 100 x 100 facets (20000 triangles) and the other craft,
+// costs about as much as 25000 triangles: a model above that at least halves
+// the frame rate, and with it the pace of the simulation, which advances once
+// per idle call.
 constexpr uint32_t slow_triangle_count = 25000;
 
 const char* const material_warning = "can't find material";
