@@ -15,6 +15,7 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "capture.h"
 #include "glm.h"
 #include "model_builder.h"
 #include "test_window.h"
@@ -87,10 +88,11 @@ void light_along_z()
 
 std::string draw_output(Model* model, unsigned mode, std::vector<Polygon>* polygons = nullptr)
 {
-    testing::internal::CaptureStdout();
-    std::vector<Polygon> drawn = capture([&] { glmDraw(model, mode); });
+    std::vector<Polygon> drawn;
+    const Console console =
+        capture_console([&] { drawn = capture([&] { glmDraw(model, mode); }); });
     if (polygons) *polygons = drawn;
-    return testing::internal::GetCapturedStdout();
+    return console.out;
 }
 
 Vec3 current(GLenum what)
@@ -342,12 +344,11 @@ TEST_F(DrawTest, CompiledListReplaysTheSameDrawing)
             EXPECT_TRUE(std::equal(a.texcoord, a.texcoord + 4, b.texcoord)) << p << " " << k;
         }
     // Warnings come out while the list is recorded, not when it is called.
-    testing::internal::CaptureStdout();
-    unsigned warned = glmCompileList(model.get(), MODE_SMOOTH | MODE_FLAT);
-    EXPECT_NE(testing::internal::GetCapturedStdout(), "");
-    testing::internal::CaptureStdout();
-    glCallList(warned);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    unsigned warned = 0;
+    EXPECT_NE(
+        capture_console([&] { warned = glmCompileList(model.get(), MODE_SMOOTH | MODE_FLAT); }).out,
+        "");
+    EXPECT_EQ(capture_console([&] { glCallList(warned); }).out, "");
     glDeleteLists(first, 1);
     glDeleteLists(second, 1);
     glDeleteLists(warned, 1);

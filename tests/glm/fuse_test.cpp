@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 
+#include "capture.h"
 #include "glm.h"
 #include "model_builder.h"
 
@@ -210,9 +211,8 @@ TEST(FuseVectors, RefusesCountsPastExactFloatIndices)
     const uint32_t too_many = 16777217;
     std::vector<float> vectors(3 * (static_cast<size_t>(too_many) + 1), 0.5f);
     uint32_t count = too_many;
-    testing::internal::CaptureStderr();
-    std::vector<float> result = glmFuseVectors(vectors, &count, 1.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    std::vector<float> result;
+    EXPECT_EQ(capture_console([&] { result = glmFuseVectors(vectors, &count, 1.0f); }).err,
               "glmFuseVectors(): 16777217 vectors are too many to number in single precision; "
               "nothing merged.\n");
     EXPECT_EQ(count, too_many);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "capture.h"
 #include "glm.h"
 #include "model_builder.h"
 
@@ -278,9 +279,7 @@ TEST(VertexNormals, UnusedVertexReportsOnceAndAddsNoNormal)
     model->vertices.insert(model->vertices.end(), {5, 5, 5});
     model->vertexcount = 4;
     glmTriangleNormals(model.get());
-    testing::internal::CaptureStderr();
-    glmVertexNormals(model.get(), 90.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(capture_console([&] { glmVertexNormals(model.get(), 90.0f); }).err,
               "glmVertexNormals(): vertex w/o a triangle\n");
     EXPECT_EQ(model->normalcount, 3u);
     expect_valid_normal_indices(*model);

@@ -14,13 +14,6 @@ using Names = std::vector<std::string>;
 
 ModelPtr empty_model() { return ModelPtr(new Model()); }
 
-void add_materials(Model* model, const std::vector<std::string>& names)
-{
-    model->materials.resize(names.size());
-    for (size_t i = 0; i < names.size(); ++i) model->materials[i].name = names[i];
-    model->materialcount = static_cast<uint32_t>(names.size());
-}
-
 TEST(ModelBookkeeping, NewGroupsGoToTheHeadOfTheList)
 {
     ModelPtr model = empty_model();
@@ -59,7 +52,8 @@ TEST(ModelBookkeeping, LookupComparesNamesByteForByte)
 TEST(ModelBookkeeping, FindMaterialReturnsTheLowestIndexOfThatName)
 {
     ModelPtr model = empty_model();
-    add_materials(model.get(), {"default", "red", "blue", "red"});
+    for (const char* name : {"default", "red", "blue", "red"})
+        add_material(*model, name, {1, 1, 1});
     EXPECT_EQ(glmFindMaterial(model.get(), "red"), 1u);
     EXPECT_EQ(glmFindMaterial(model.get(), "blue"), 2u);
     EXPECT_EQ(glmFindMaterial(model.get(), "default"), 0u);
@@ -68,20 +62,20 @@ TEST(ModelBookkeeping, FindMaterialReturnsTheLowestIndexOfThatName)
 TEST(ModelBookkeeping, MissingMaterialPrintsAndGivesDefault)
 {
     ModelPtr model = empty_model();
-    add_materials(model.get(), {"default", "red"});
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(glmFindMaterial(model.get(), "RED"), 0u);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+    for (const char* name : {"default", "red"}) add_material(*model, name, {1, 1, 1});
+    uint32_t found = 99;
+    EXPECT_EQ(capture_console([&] { found = glmFindMaterial(model.get(), "RED"); }).out,
               "glmFindMaterial():  can't find material \"RED\".\n");
+    EXPECT_EQ(found, 0u);
 }
 
 TEST(ModelBookkeeping, ModelWithoutMaterialsFindsNothing)
 {
     ModelPtr model = empty_model();
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(glmFindMaterial(model.get(), "default"), 0u);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+    uint32_t found = 99;
+    EXPECT_EQ(capture_console([&] { found = glmFindMaterial(model.get(), "default"); }).out,
               "glmFindMaterial():  can't find material \"default\".\n");
+    EXPECT_EQ(found, 0u);
 }
 
 TEST(ModelBookkeeping, DirectoryOfKeepsEverythingUpToTheLastSlash)
@@ -109,7 +103,7 @@ TEST(ModelBookkeeping, ReleaseFreesALongGroupList)
     }
     model->mtlfile = "ship.mtl";
     model->vertices.assign(6, 1.0f);
-    add_materials(model, {"default"});
+    add_material(*model, "default", {1, 1, 1});
     glmRelease(model);
 }
 

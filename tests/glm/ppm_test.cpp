@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "capture.h"
 #include "glm.h"
 #include "temp_files.h"
 
@@ -23,9 +24,9 @@ struct LoadResult {
 
 void load(const std::string& path, LoadResult* result)
 {
-    testing::internal::CaptureStderr();
-    result->pixels = glmLoadPPM(path.c_str(), &result->width, &result->height);
-    result->errors = testing::internal::GetCapturedStderr();
+    result->errors = capture_console([&] {
+                         result->pixels = glmLoadPPM(path.c_str(), &result->width, &result->height);
+                     }).err;
 }
 
 void expect_image(const std::string& header)

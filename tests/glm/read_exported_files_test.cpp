@@ -109,11 +109,12 @@ protected:
     // that every corner names a unit normal and nothing was printed.
     void prepare_like_the_scene(Model* model)
     {
-        ::testing::internal::CaptureStdout();
-        glmFitUnitBox(model);
-        glmTriangleNormals(model);
-        glmVertexNormals(model, 90.0f);
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+        const Console console = capture_console([&] {
+            glmFitUnitBox(model);
+            glmTriangleNormals(model);
+            glmVertexNormals(model, 90.0f);
+        });
+        EXPECT_EQ(console.out, "");
         for (const ModelTriangle& t : model->triangles)
             for (uint32_t n : t.normalidx) {
                 ASSERT_GE(n, 1u);

@@ -12,13 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "capture.h"
 #include "glm.h"
+#include "model_builder.h"
 #include "temp_files.h"
 
-struct ModelReleaser {
-    void operator()(Model* model) const { glmRelease(model); }
-};
-using ModelPtr = std::unique_ptr<Model, ModelReleaser>;
+// Reads the OBJ file at path; what the reader printed goes to printed when given.
+inline ModelPtr read_model(const std::string& path, std::string* printed = nullptr)
+{
+    ModelPtr model;
+    const Console console = capture_console([&] { model.reset(glmReadOBJ(path.c_str())); });
+    if (printed != nullptr) *printed = console.out;
+    return model;
+}
 
 // A temporary directory with a quiet way to read OBJ files written into it.
 class ReadTest : public ::testing::Test {
@@ -28,11 +34,7 @@ protected:
     // Writes the OBJ text (and nothing else) and reads it back.
     ModelPtr read_obj(const std::string& text, const std::string& name = "model.obj")
     {
-        std::string path = dir.write(name, text);
-        ::testing::internal::CaptureStdout();
-        ModelPtr model(glmReadOBJ(path.c_str()));
-        printed = ::testing::internal::GetCapturedStdout();
-        return model;
+        return read_model(dir.write(name, text), &printed);
     }
 
     // What the last read_obj printed on standard output.

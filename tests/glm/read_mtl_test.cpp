@@ -177,9 +177,7 @@ TEST_F(ReadTest, LibraryOfAPathWithoutDirectoryIsTheNameAlone)
     char previous[4096];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    ::testing::internal::CaptureStdout();
-    ModelPtr model(glmReadOBJ("ship.obj"));
-    ::testing::internal::GetCapturedStdout();
+    ModelPtr model = read_model("ship.obj");
     ASSERT_EQ(chdir(previous), 0);
     EXPECT_EQ(model->materials.at(1).name, "here");
 }

@@ -12,9 +12,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "capture.h"
 #include "glm.h"
+#include "model_builder.h"
 #include "temp_files.h"
-#include "written_model_fixture.h"
 
 namespace {
 
@@ -32,35 +33,49 @@ const char* const obj_header =
 std::string write_model(Model& model, const TempDir& dir, unsigned mode,
                         std::string* printed = nullptr)
 {
-    testing::internal::CaptureStdout();
-    glmWriteOBJ(&model, dir.file("ship.obj").c_str(), mode);
-    std::string out = testing::internal::GetCapturedStdout();
-    if (printed != nullptr) *printed = out;
+    const Console console =
+        capture_console([&] { glmWriteOBJ(&model, dir.file("ship.obj").c_str(), mode); });
+    if (printed != nullptr) *printed = console.out;
     return read_file(dir.file("ship.obj"));
 }
 
 // The triangle 1 2 3 with texture coordinates 4 5 6, normals 7 8 9 and facet normal 10.
 std::unique_ptr<Model> indexed_triangle_model()
 {
-    auto model = single_triangle_model();
+    auto model = single_triangle();
     ModelTriangle& triangle = model->triangles[0];
     for (uint32_t i = 0; i < 3; ++i) {
         triangle.texcoordidx[i] = 4 + i;
         triangle.normalidx[i] = 7 + i;
     }
-    model->normalcount = 1;
-    model->normals = one_based({0.0f, 1.0f, 0.0f}, 3);
-    model->texcoordcount = 2;
-    model->texcoords = one_based({0.25f, 0.5f, 1.0f, 0.0f}, 2);
-    give_facet_normals(*model);
+    set_normals(*model, {{0.0f, 1.0f, 0.0f}});
+    set_texcoords(*model, {{0.25f, 0.5f}, {1.0f, 0.0f}});
+    set_facet_normals(*model, {{0.0f, 0.0f, 1.0f}});
     model->triangles[0].facetnormidx = 10;
     return model;
+}
+
+// The material library the reader makes for a file naming mtlfile: "default"
+// first, its colour components all different so that a swap shows.
+void give_library(Model& model, const std::string& mtlfile)
+{
+    model.mtlfile = mtlfile;
+    add_material(model, "default", {0.8f, 0.8625f, 0.925f}, {0.2f, 0.325f, 0.45f},
+                 {0.2f, 0.2f, 0.2f}, 65.0f);
+}
+
+// A material "hull" with components unlike those of "default".
+uint32_t add_hull(Model& model)
+{
+    return add_material(model, "hull", {0.5f, 0.5625f, 0.625f}, {0.125f, 0.25f, 0.375f},
+                        {0.5f, 0.5f, 0.5f}, 64.0f);
 }
 
 TEST(WriteObj, PlainModelFileLineByLine)
 {
     TempDir dir;
-    auto model = single_triangle_model();
+    auto model = model_with_vertices({{1.0f, 0.5f, -2.0f}, {0, 1, 0}, {0, 0, 1}});
+    add_triangle(*model, add_group(*model, "default"), 1, 2, 3);
     std::string printed;
     std::string text = write_model(*model, dir, 0, &printed);
     EXPECT_EQ(text, std::string(obj_header) +
@@ -89,8 +104,11 @@ TEST(WriteObj, NumbersPrintAsPrintfFixedSixDecimals)
         std::memcpy(&value, &pattern, sizeof value);
         values.push_back(value);
     }
+    std::vector<Vec3> points;
+    for (size_t i = 0; i < values.size(); i += 3)
+        points.push_back({values[i], values[i + 1], values[i + 2]});
     TempDir dir;
-    auto model = hand_model(values);
+    auto model = model_with_vertices(points);
     std::vector<std::string> lines = lines_starting(write_model(*model, dir, 0), "v ");
     ASSERT_EQ(lines.size(), values.size() / 3);
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -142,10 +160,8 @@ TEST(WriteObj, FlatModeWritesFacetNormalsAsTheNormals)
 {
     TempDir dir;
     auto model = indexed_triangle_model();
-    add_triangle(*model, 3, 2, 1);
-    model->groups->triangles.push_back(1);
-    model->groups->trianglecount = 2;
-    give_facet_normals(*model);
+    add_triangle(*model, model->groups.get(), 3, 2, 1);
+    set_facet_normals(*model, {{0, 0, 1}, {0, 0, -1}});
     std::string text = write_model(*model, dir, MODE_FLAT);
     EXPECT_NE(text.find("\n# 2 normals\nvn 0.000000 0.000000 1.000000\n"
                         "vn 0.000000 0.000000 -1.000000\n"),
@@ -158,13 +174,13 @@ TEST(WriteObj, FlatModeWritesFacetNormalsAsTheNormals)
 TEST(WriteObj, GroupsInListOrderEachWithItsTriangles)
 {
     TempDir dir;
-    auto model = hand_model({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1});
-    add_triangle(*model, 1, 2, 3);
-    add_triangle(*model, 1, 3, 4);
-    add_triangle(*model, 2, 3, 4);
-    add_group(*model, "default", {});
-    add_group(*model, " wing", {2, 0});
-    add_group(*model, " hull", {1});
+    auto model = model_with_vertices({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
+    add_triangle(*model, nullptr, 1, 2, 3);
+    add_triangle(*model, nullptr, 1, 3, 4);
+    add_triangle(*model, nullptr, 2, 3, 4);
+    add_group(*model, "default");
+    add_group(*model, " wing", 0, {2, 0});  // listed out of order
+    add_group(*model, " hull", 0, {1});
     std::string text = write_model(*model, dir, 0);
     EXPECT_NE(text.find("# 3 groups\n# 3 faces (triangles)\n\n"
                         "g  hull\nf 1 3 4\n\ng  wing\nf 2 3 4\nf 1 2 3\n\ng default\n\n"),
@@ -175,7 +191,7 @@ TEST(WriteObj, GroupsInListOrderEachWithItsTriangles)
 TEST(WriteObjWarnings, MissingPartsAreDroppedInOrder)
 {
     TempDir dir;
-    auto model = single_triangle_model();
+    auto model = single_triangle();
     std::string printed;
     std::string text = write_model(*model, dir, 31, &printed);
     EXPECT_EQ(printed,
@@ -194,7 +210,7 @@ TEST(WriteObjWarnings, ConflictingRequestsKeepSmoothAndMaterials)
 {
     TempDir dir;
     auto model = indexed_triangle_model();
-    give_materials(*model, "ship.mtl", {});
+    give_library(*model, "ship.mtl");
     std::string printed;
     std::string text =
         write_model(*model, dir, MODE_FLAT | MODE_SMOOTH | MODE_COLOR | MODE_MATERIAL, &printed);
@@ -213,7 +229,7 @@ TEST(WriteObjWarnings, AbsentArraysGiveWarningsNotACrash)
     model.vertexcount = model.normalcount = model.texcoordcount = 3;
     model.facetnormcount = model.trianglecount = model.materialcount = 3;
     model.mtlfile = "ship.mtl";
-    add_group(model, "default", {0, 1, 2}, 5);
+    add_group(model, "default", 5, {0, 1, 2});
     std::string printed;
     std::string text = write_model(model, dir, 31, &printed);
     EXPECT_EQ(lines_of(printed).size(), 5u);
@@ -225,7 +241,7 @@ TEST(WriteObjWarnings, AbsentArraysGiveWarningsNotACrash)
 TEST(WriteObjMaterials, MaterialModeWithoutMaterialsWritesNoLibrary)
 {
     TempDir dir;
-    auto model = single_triangle_model();
+    auto model = single_triangle();
     model->mtlfile = "ship.mtl";
     std::string printed;
     std::string text = write_model(*model, dir, MODE_MATERIAL, &printed);
@@ -239,10 +255,11 @@ TEST(WriteObjMaterials, MaterialModeWithoutMaterialsWritesNoLibrary)
 TEST(WriteObjMaterials, ColorModeAloneAddsNothing)
 {
     TempDir dir;
-    auto plain = single_triangle_model();
+    auto plain = single_triangle();
     std::string expected = write_model(*plain, dir, 0);
-    auto model = single_triangle_model();
-    give_materials(*model, "ship.mtl", {make_material("hull", 0.5f, 64.0f)});
+    auto model = single_triangle();
+    give_library(*model, "ship.mtl");
+    add_hull(*model);
     std::string printed;
     EXPECT_EQ(write_model(*model, dir, MODE_COLOR, &printed), expected);
     EXPECT_EQ(printed, "");
@@ -252,10 +269,10 @@ TEST(WriteObjMaterials, ColorModeAloneAddsNothing)
 TEST(WriteObjMaterials, LibraryLineUsemtlPerGroupAndTheMtlFile)
 {
     TempDir dir;
-    auto model = single_triangle_model();
-    give_materials(*model, "ship.mtl", {make_material("hull", 0.5f, 64.0f)});
-    model->groups->material = 1;
-    add_group(*model, " stray", {}, 9);  // index past the end falls back to "default"
+    auto model = single_triangle();
+    give_library(*model, "ship.mtl");
+    model->groups->material = add_hull(*model);
+    add_group(*model, " stray", 9);  // index past the end falls back to "default"
     std::string text = write_model(*model, dir, MODE_MATERIAL);
     EXPECT_EQ(text.rfind(std::string(obj_header) + "\nmtllib ship.mtl\n\n\n# 3 vertices\n", 0), 0u)
         << text;
@@ -275,18 +292,18 @@ TEST(WriteObjMaterials, LibraryLineUsemtlPerGroupAndTheMtlFile)
 TEST(WriteObjMaterials, MtlFileGoesBesideTheObjFile)
 {
     TempDir dir;
-    auto model = single_triangle_model();
-    give_materials(*model, "ship.mtl", {});
+    auto model = single_triangle();
+    give_library(*model, "ship.mtl");
     ASSERT_EQ(mkdir(dir.file("out").c_str(), 0700), 0);
-    testing::internal::CaptureStdout();
-    glmWriteOBJ(model.get(), dir.file("out/ship.obj").c_str(), MODE_MATERIAL);
-    glmWriteMTL(model.get(), dir.file("out/deep.obj").c_str(), "other.mtl");
+    quietly([&] {
+        glmWriteOBJ(model.get(), dir.file("out/ship.obj").c_str(), MODE_MATERIAL);
+        glmWriteMTL(model.get(), dir.file("out/deep.obj").c_str(), "other.mtl");
+    });
     char previous[4096];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    glmWriteOBJ(model.get(), "here.obj", MODE_MATERIAL);
+    quietly([&] { glmWriteOBJ(model.get(), "here.obj", MODE_MATERIAL); });
     ASSERT_EQ(chdir(previous), 0);
-    testing::internal::GetCapturedStdout();
     EXPECT_NE(read_file(dir.file("out/ship.mtl")).find("newmtl default"), std::string::npos);
     EXPECT_NE(read_file(dir.file("out/other.mtl")).find("newmtl default"), std::string::npos);
     EXPECT_NE(read_file(dir.file("ship.mtl")).find("newmtl default"), std::string::npos);
@@ -296,7 +313,7 @@ TEST(WriteObjMaterials, MtlFileGoesBesideTheObjFile)
 TEST(WriteObjFailures, UnopenableObjPathExitsWithStatusOne)
 {
     TempDir dir;
-    auto model = single_triangle_model();
+    auto model = single_triangle();
     std::string path = dir.file("missing/ship.obj");
     EXPECT_EXIT(glmWriteOBJ(model.get(), path.c_str(), 0), testing::ExitedWithCode(1),
                 "^glmWriteOBJ\\(\\) failed: can't open file \".*/missing/ship.obj\" to write.\n$");
@@ -305,8 +322,8 @@ TEST(WriteObjFailures, UnopenableObjPathExitsWithStatusOne)
 TEST(WriteObjFailures, UnopenableMtlPathExitsAfterTheLibraryLine)
 {
     TempDir dir;
-    auto model = single_triangle_model();
-    give_materials(*model, "missing/ship.mtl", {});
+    auto model = single_triangle();
+    give_library(*model, "missing/ship.mtl");
     std::string path = dir.file("ship.obj");
     EXPECT_EXIT(glmWriteOBJ(model.get(), path.c_str(), MODE_MATERIAL), testing::ExitedWithCode(1),
                 "^glmWriteMTL\\(\\) failed: can't open file \".*/missing/ship.mtl\".\n$");
@@ -315,10 +332,10 @@ TEST(WriteObjFailures, UnopenableMtlPathExitsAfterTheLibraryLine)
 
 TEST(WriteObjFailures, FullDeviceIsReportedNotSilent)
 {
-    auto model = single_triangle_model();
+    auto model = single_triangle();
     EXPECT_EXIT(glmWriteOBJ(model.get(), "/dev/full", 0), testing::ExitedWithCode(1),
                 "glmWriteOBJ\\(\\) failed: error while writing file \"/dev/full\".");
-    give_materials(*model, "full", {});
+    give_library(*model, "full");
     EXPECT_EXIT(glmWriteMTL(model.get(), "/dev/ship.obj", "full"), testing::ExitedWithCode(1),
                 "glmWriteMTL\\(\\) failed: error while writing file \"/dev/full\".");
 }

@@ -2,23 +2,15 @@
 // and materials, for generated models and for the two shipped spacecraft.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
 #include <string>
 
-#include <unistd.h>
-
-#include "glm.h"
-#include "temp_files.h"
-#include "written_model_fixture.h"
+#include "read_fixture.h"
 
 namespace {
-
-struct Released {
-    void operator()(Model* model) const { glmRelease(model); }
-};
-using ReadModel = std::unique_ptr<Model, Released>;
 
 const unsigned round_trip_modes[] = {
     0,
@@ -30,14 +22,6 @@ const unsigned round_trip_modes[] = {
     MODE_MATERIAL,
     MODE_SMOOTH | MODE_TEXTURE | MODE_MATERIAL,
 };
-
-ReadModel read_quietly(const std::string& path)
-{
-    testing::internal::CaptureStdout();
-    ReadModel model(glmReadOBJ(path.c_str()));
-    testing::internal::GetCapturedStdout();
-    return model;
-}
 
 // Six decimals are written; the value read back is the float nearest to them.
 void expect_arrays_near(const std::vector<float>& written, const std::vector<float>& read,
@@ -128,10 +112,8 @@ void expect_round_trip(Model& model, unsigned requested)
     SCOPED_TRACE("mode " + std::to_string(requested));
     TempDir dir;
     std::string path = dir.file("again.obj");
-    testing::internal::CaptureStdout();
-    glmWriteOBJ(&model, path.c_str(), requested);
-    testing::internal::GetCapturedStdout();
-    ReadModel read = read_quietly(path);
+    quietly([&] { glmWriteOBJ(&model, path.c_str(), requested); });
+    ModelPtr read = read_model(path);
     ASSERT_TRUE(read);
     ASSERT_EQ(read->vertexcount, model.vertexcount);
     expect_arrays_near(model.vertices, read->vertices, 3, "vertices");
@@ -151,35 +133,42 @@ void expect_round_trip(Model& model, unsigned requested)
     }
 }
 
-// Random positions, normals and texture coordinates; three groups with two materials.
+// Random positions, normals, facet normals and texture coordinates; three
+// groups, two of them with their own material.
 std::unique_ptr<Model> generated_model(unsigned seed)
 {
     std::mt19937 random(seed);
-    std::uniform_real_distribution<float> coordinate(-150.0f, 150.0f);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-    const uint32_t vertices = 40;
-    std::vector<float> xyz, normals, uv;
-    for (uint32_t i = 0; i < 3 * vertices; ++i) {
-        xyz.push_back(coordinate(random));
-        normals.push_back(unit(random));
-        if (i % 3 != 0) uv.push_back(unit(random) * 0.5f + 0.5f);
+    auto vector = [&](float scale) {
+        return Vec3{scale * unit(random), scale * unit(random), scale * unit(random)};
+    };
+    const uint32_t vertices = 40, triangles = 60;
+    std::vector<Vec3> xyz, normals, facets;
+    std::vector<Vec2> uv;
+    for (uint32_t i = 0; i < vertices; ++i) {
+        xyz.push_back(vector(150.0f));
+        normals.push_back(vector(1.0f));
+        uv.push_back({unit(random) * 0.5f + 0.5f, unit(random) * 0.5f + 0.5f});
     }
-    auto model = hand_model(xyz);
-    model->normalcount = model->texcoordcount = vertices;
-    model->normals = one_based(normals, 3);
-    model->texcoords = one_based(uv, 2);
+    auto model = model_with_vertices(xyz);
+    set_normals(*model, normals);
+    set_texcoords(*model, uv);
+    model->mtlfile = "generated.mtl";
+    add_material(*model, "default", {0.8f, 0.8625f, 0.925f}, {0.2f, 0.325f, 0.45f},
+                 {0.2f, 0.2f, 0.2f}, 65.0f);
+    add_material(*model, "hull", {0.5f, 0.5625f, 0.625f}, {0.125f, 0.25f, 0.375f},
+                 {0.5f, 0.5f, 0.5f}, 64.0f);
+    add_material(*model, "panel", {0.1f, 0.1625f, 0.225f}, {0.025f, 0.15f, 0.275f},
+                 {0.9f, 0.9f, 0.9f}, 128.0f);
+    ModelGroup* groups[3] = {add_group(*model, "default"), add_group(*model, " hull", 1),
+                             add_group(*model, " panels", 2)};
     std::uniform_int_distribution<uint32_t> corner(1, vertices);
-    std::vector<uint32_t> lists[3];
-    for (uint32_t k = 0; k < 60; ++k) {
-        add_triangle(*model, corner(random), corner(random), corner(random));
-        lists[corner(random) % 3].push_back(k);
+    for (uint32_t k = 0; k < triangles; ++k) {
+        const uint32_t a = corner(random), b = corner(random), c = corner(random);
+        add_triangle(*model, groups[corner(random) % 3], a, b, c);
+        facets.push_back(vector(1.0f));
     }
-    give_facet_normals(*model);
-    give_materials(*model, "generated.mtl",
-                   {make_material("hull", 0.5f, 64.0f), make_material("panel", 0.1f, 128.0f)});
-    add_group(*model, "default", lists[0]);
-    add_group(*model, " hull", lists[1], 1);
-    add_group(*model, " panels", lists[2], 2);
+    set_facet_normals(*model, facets);
     return model;
 }
 
@@ -194,13 +183,18 @@ TEST(WriteRoundTrip, GeneratedModelsInEveryMode)
 TEST(WriteRoundTrip, ShippedSpacecraftModelsInEveryMode)
 {
     for (const char* name : {"chasseur.obj", "cible.obj"}) {
-        std::string path = std::string(ORVANEL_SOURCE_DIR) + "/data/" + name;
-        if (access(path.c_str(), R_OK) != 0) GTEST_SKIP() << path << " is not there yet";
-        ReadModel model = read_quietly(path);
-        // The files hold positions only: add normals as the scene does, and texture coordinates.
+        ModelPtr model = read_model(std::string(ORVANEL_SOURCE_DIR) + "/data/" + name);
+        ASSERT_TRUE(model) << name;
+        // The files hold positions only: add normals as the scene does, and
+        // texture coordinates, each corner using its vertex's (x, y).
         glmTriangleNormals(model.get());
         glmVertexNormals(model.get(), 90.0f);
-        give_vertex_texcoords(*model);
+        std::vector<Vec2> uv;
+        for (uint32_t i = 1; i <= model->vertexcount; ++i)
+            uv.push_back({vertex(*model, i)[0], vertex(*model, i)[1]});
+        set_texcoords(*model, uv);
+        for (ModelTriangle& triangle : model->triangles)
+            std::copy(triangle.vertexidx, triangle.vertexidx + 3, triangle.texcoordidx);
         ASSERT_GT(model->normalcount, 0u);
         for (unsigned mode : round_trip_modes) expect_round_trip(*model, mode);
     }

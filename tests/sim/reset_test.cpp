@@ -96,7 +96,7 @@ TEST_F(SimTest, ResetLeavesTimePacingPauseAndStashAlone)
 
 TEST_F(SimTest, ResetWithoutAPathReadsTheFirstShippedScenario)
 {
-    const Console console = capture_streams([] { reset_simulation(); });
+    const Console console = capture_console(reset_simulation);
     EXPECT_EQ(console.out, "fichier de donnees:   data/fo.in!   \n");
     EXPECT_EQ(console.err, "");
 }

@@ -30,7 +30,7 @@ void expect_same_scenario(const Scenario& a, const Scenario& b)
 Scenario read_quietly(const std::string& path)
 {
     Scenario read;
-    capture_console([&] { read_scenario(path.c_str(), read); });
+    quietly([&] { read_scenario(path.c_str(), read); });
     return read;
 }
 
@@ -100,11 +100,9 @@ TEST_F(SimTest, TrailLengthAcceptsOctalAndHexadecimal)
 TEST_F(SimTest, TraceLineNamesTheFileOnStandardOutput)
 {
     const std::string& path = use_scenario(ScenarioValues{});
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    reset_simulation();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "fichier de donnees:   " + path + "!   \n");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const Console console = capture_console(reset_simulation);
+    EXPECT_EQ(console.out, "fichier de donnees:   " + path + "!   \n");
+    EXPECT_EQ(console.err, "");
 }
 
 TEST_F(SimTest, MissingFileRestartsFromThePreviousStartWithDefaultStepAndThrust)
@@ -124,7 +122,7 @@ TEST_F(SimTest, MissingFileRestartsFromThePreviousStartWithDefaultStepAndThrust)
 
     const std::string missing = dir_.file("absent.in");
     simulation.scenario_path = missing.c_str();
-    const std::string console = capture_console([] { reset_simulation(); });
+    const std::string console = capture_interleaved(reset_simulation);
     EXPECT_EQ(console, "fichier de donnees:   " + missing + "!   \n" + ": can't open data file \"" +
                            missing + "\".\n");
     EXPECT_EQ(simulation.x, 1.0);
@@ -142,7 +140,7 @@ TEST_F(SimTest, MissingFileAtTheFirstResetGivesAOneEntryTrail)
 {
     const std::string missing = dir_.file("absent.in");
     simulation.scenario_path = missing.c_str();
-    const std::string errors = capture_streams([] { reset_simulation(); }).err;
+    const std::string errors = capture_console(reset_simulation).err;
     EXPECT_NE(errors.find(": can't open data file \"" + missing + "\".\n"), std::string::npos);
     EXPECT_NE(errors.find("nx=0 hors de [1, 100000], ramene a 1.\n"), std::string::npos);
     EXPECT_EQ(scenario.nx, 1);
@@ -169,7 +167,7 @@ TEST_P(BadItemTest, IsReportedAndReplacedBySoundValue)
     text.replace(at, text.find('\n', at) - at, item);
     const std::string& path = use_scenario("bad.in", text);
 
-    const Console console = capture_streams([] { reset_simulation(); });
+    const Console console = capture_console(reset_simulation);
     EXPECT_EQ(console.err, message_prefix(path) + GetParam().message);
     EXPECT_EQ(console.out, "fichier de donnees:   " + path + "!   \n");
     GetParam().check();
@@ -235,7 +233,7 @@ protected:
     std::string reset_from(const std::string& bytes)
     {
         use_scenario("malformed.in", bytes);
-        return capture_streams([] { reset_simulation(); }).err;
+        return capture_console(reset_simulation).err;
     }
 
     std::string count_message(int matched) const
@@ -308,7 +306,7 @@ TEST_F(SimTest, GarbageAtTheFirstResetStillGivesASoundRun)
     use_scenario("garbage.in", std::string("\x7f"
                                            "ELF\x02\x01\x01\0\0\0",
                                            10));
-    const std::string errors = capture_streams([] { reset_simulation(); }).err;
+    const std::string errors = capture_console(reset_simulation).err;
     EXPECT_NE(errors.find("0 valeurs lues sur 11"), std::string::npos);
     EXPECT_NE(errors.find("ramene a 1."), std::string::npos);
     expect_run_goes_on();
@@ -319,7 +317,7 @@ TEST_F(SimTest, FifoAsScenarioFileIsRefusedWithoutBlocking)
     const std::string fifo = dir_.file("fifo.in");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     simulation.scenario_path = fifo.c_str();
-    const std::string errors = capture_streams([] { reset_simulation(); }).err;
+    const std::string errors = capture_console(reset_simulation).err;
     EXPECT_NE(errors.find(": \"" + fifo + "\" n'est pas un fichier ordinaire, non lu.\n"),
               std::string::npos);
     expect_run_goes_on();

@@ -1,6 +1,6 @@
 // Shared fixture of the simulation tests: the program-wide records put back to
 // their start values around every test, scenario files written into a private
-// temporary directory, and capture of the console in the order it was written.
+// temporary directory, and resets that print nothing.
 #ifndef ORVANEL_TEST_SIM_FIXTURE_H
 #define ORVANEL_TEST_SIM_FIXTURE_H
 
@@ -10,8 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
+#include "capture.h"
 #include "simulation.h"
 #include "temp_files.h"
 
@@ -37,58 +36,8 @@ inline std::string scenario_text(const ScenarioValues& v)
     return text;
 }
 
-// Runs the call with standard output and standard error both sent to one
-// file, and returns what they received, interleaved as it was written.
-template <class Call>
-std::string capture_console(Call call)
-{
-    std::fflush(stdout);
-    std::fflush(stderr);
-    FILE* sink = std::tmpfile();
-    if (sink == nullptr) return "<no temporary file>";
-    const int saved_out = dup(STDOUT_FILENO);
-    const int saved_err = dup(STDERR_FILENO);
-    dup2(fileno(sink), STDOUT_FILENO);
-    dup2(fileno(sink), STDERR_FILENO);
-    call();
-    std::fflush(stdout);
-    std::fflush(stderr);
-    dup2(saved_out, STDOUT_FILENO);
-    dup2(saved_err, STDERR_FILENO);
-    close(saved_out);
-    close(saved_err);
-    std::string text;
-    std::rewind(sink);
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, sink)) > 0) text.append(chunk, n);
-    std::fclose(sink);
-    return text;
-}
-
-// What a call wrote on standard output and on standard error.
-struct Console {
-    std::string out;
-    std::string err;
-};
-
-template <class Call>
-Console capture_streams(Call call)
-{
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    call();
-    Console console;
-    console.out = testing::internal::GetCapturedStdout();
-    console.err = testing::internal::GetCapturedStderr();
-    return console;
-}
-
 // Resets quietly (the trace line is checked by the scenario file tests).
-inline void quiet_reset()
-{
-    capture_console([] { reset_simulation(); });
-}
+inline void quiet_reset() { quietly(reset_simulation); }
 
 inline bool state_is_finite(const SimulationState& s)
 {

@@ -1,5 +1,5 @@
 // Test fixtures shared by every suite: a private temporary directory that
-// files are written into, and capture of what a call prints.
+// files are written into, the text of files and commands, and its lines.
 #ifndef ORVANEL_TEST_TEMP_FILES_H
 #define ORVANEL_TEST_TEMP_FILES_H
 
@@ -10,7 +10,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 // A fresh directory under /tmp, removed with everything in it at the end.
@@ -54,6 +56,24 @@ inline std::string read_file(const std::string& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// The lines of a text, without their newlines.
+inline std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The lines of a text that start with prefix, in order.
+inline std::vector<std::string> lines_starting(const std::string& text, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : lines_of(text))
+        if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+    return found;
 }
 
 // Runs a shell command and returns what it printed on standard output.

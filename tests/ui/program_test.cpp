@@ -26,15 +26,6 @@ protected:
     ProgramRun run;
 };
 
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
-}
-
 std::string padded(const std::string& text) { return text + std::string(72 - text.size(), ' '); }
 
 TEST_F(ProgramTest, StartsWithItsPathTheBannerAndTheScenarioTrace)

@@ -8,6 +8,7 @@
 
 #include <GL/freeglut.h>
 
+#include "capture.h"
 #include "commands.h"
 #include "simulation.h"
 #include "test_window.h"
@@ -36,23 +37,7 @@ protected:
         simulation = SimulationState{};
         scenario = Scenario{};
         simulation.scenario_path = scenario_paths[0];
-        quiet_reset();
-    }
-
-    // A reset whose trace line does not clutter the test output.
-    static void quiet_reset()
-    {
-        ::testing::internal::CaptureStdout();
-        reset_simulation();
-        ::testing::internal::GetCapturedStdout();
-    }
-
-    // A key whose command may reset the simulation, with its trace kept quiet.
-    static void quiet_key(unsigned char key)
-    {
-        ::testing::internal::CaptureStdout();
-        on_key(key, 0, 0);
-        ::testing::internal::GetCapturedStdout();
+        quietly(reset_simulation);  // its trace line would clutter the test output
     }
 };
 

@@ -1,36 +1,51 @@
 // Small models built by hand for the model library's tests: vertices,
-// triangles, groups and materials filled in directly, without the reader, and
-// a few ready-made shapes (single triangle, closed cube).
+// triangles, groups, materials and normals filled in directly, without the
+// reader, and two ready-made shapes (a single triangle, a closed cube).
+// Every array the builder fills is 1-based like the reader's: element 0 is
+// allocated and zero.
 #ifndef ORVANEL_TEST_MODEL_BUILDER_H
 #define ORVANEL_TEST_MODEL_BUILDER_H
 
 #include <array>
-#include <initializer_list>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "glm.h"
 
+using Vec2 = std::array<float, 2>;
 using Vec3 = std::array<float, 3>;
 
-// A model holding the given vertices (1-based, element 0 zero) and nothing else.
+// A model the library made, released the library's way.
+struct ModelReleaser {
+    void operator()(Model* model) const { glmRelease(model); }
+};
+using ModelPtr = std::unique_ptr<Model, ModelReleaser>;
+
+// The entries laid out one after the other behind a zero entry 0.
+template <size_t Width>
+std::vector<float> one_based(const std::vector<std::array<float, Width>>& entries)
+{
+    std::vector<float> array(Width, 0.0f);
+    for (const auto& e : entries) array.insert(array.end(), e.begin(), e.end());
+    return array;
+}
+
+// A model holding the given vertices and nothing else.
 inline std::unique_ptr<Model> model_with_vertices(const std::vector<Vec3>& points)
 {
     auto model = std::make_unique<Model>();
     model->vertexcount = static_cast<uint32_t>(points.size());
-    model->vertices.assign(3, 0.0f);
-    for (const Vec3& p : points) model->vertices.insert(model->vertices.end(), p.begin(), p.end());
+    model->vertices = one_based(points);
     return model;
 }
 
-// Vertex i (1-based) of the model as a vector.
+// Vertex, normal and facet normal i (1-based) of the model as vectors.
 inline Vec3 vertex(const Model& model, uint32_t i)
 {
     return {model.vertices[3 * i], model.vertices[3 * i + 1], model.vertices[3 * i + 2]};
 }
-
-// Normal i (1-based) and facet normal i of the model.
 inline Vec3 normal(const Model& model, uint32_t i)
 {
     return {model.normals[3 * i], model.normals[3 * i + 1], model.normals[3 * i + 2]};
@@ -40,20 +55,25 @@ inline Vec3 facet_normal(const Model& model, uint32_t i)
     return {model.facetnorms[3 * i], model.facetnorms[3 * i + 1], model.facetnorms[3 * i + 2]};
 }
 
-// A new group at the head of the list, the way the reader links groups.
-inline ModelGroup* add_group(Model& model, const std::string& name, uint32_t material = 0)
+// A new group at the head of the list, the way the reader links groups,
+// listing the given triangle indices (add_triangle lists more).
+inline ModelGroup* add_group(Model& model, const std::string& name, uint32_t material = 0,
+                             const std::vector<uint32_t>& triangles = {})
 {
     auto group = std::make_unique<ModelGroup>();
     group->name = name;
     group->material = material;
+    group->triangles = triangles;
+    group->trianglecount = static_cast<uint32_t>(triangles.size());
     group->next = std::move(model.groups);
     model.groups = std::move(group);
     ++model.groupcount;
     return model.groups.get();
 }
 
-// Appends the triangle (a, b, c) to the model and to the group's list; its
-// normal and texture coordinate indices repeat the vertex indices.
+// Appends the triangle (a, b, c) to the model and, unless group is null, to
+// the group's list; its normal and texture coordinate indices repeat the
+// vertex indices. Returns the triangle's index.
 inline uint32_t add_triangle(Model& model, ModelGroup* group, uint32_t a, uint32_t b, uint32_t c)
 {
     ModelTriangle t{};
@@ -63,8 +83,10 @@ inline uint32_t add_triangle(Model& model, ModelGroup* group, uint32_t a, uint32
     uint32_t index = static_cast<uint32_t>(model.triangles.size());
     model.triangles.push_back(t);
     model.trianglecount = index + 1;
-    group->triangles.push_back(index);
-    group->trianglecount = static_cast<uint32_t>(group->triangles.size());
+    if (group != nullptr) {
+        group->triangles.push_back(index);
+        group->trianglecount = static_cast<uint32_t>(group->triangles.size());
+    }
     return index;
 }
 
@@ -87,20 +109,27 @@ inline uint32_t add_material(Model& model, const std::string& name, Vec3 diffuse
     return model.materialcount - 1;
 }
 
-// Stores the vectors as the model's normals (1-based, element 0 zero).
+// Stores the vectors as the model's normals.
 inline void set_normals(Model& model, const std::vector<Vec3>& normals)
 {
     model.normalcount = static_cast<uint32_t>(normals.size());
-    model.normals.assign(3, 0.0f);
-    for (const Vec3& n : normals) model.normals.insert(model.normals.end(), n.begin(), n.end());
+    model.normals = one_based(normals);
 }
 
-// Stores the pairs as the model's texture coordinates (1-based).
-inline void set_texcoords(Model& model, const std::vector<std::array<float, 2>>& pairs)
+// Stores the pairs as the model's texture coordinates.
+inline void set_texcoords(Model& model, const std::vector<Vec2>& pairs)
 {
     model.texcoordcount = static_cast<uint32_t>(pairs.size());
-    model.texcoords.assign(2, 0.0f);
-    for (const auto& p : pairs) model.texcoords.insert(model.texcoords.end(), p.begin(), p.end());
+    model.texcoords = one_based(pairs);
+}
+
+// Stores one facet normal per triangle, triangle k getting facet normal k + 1.
+inline void set_facet_normals(Model& model, const std::vector<Vec3>& normals)
+{
+    model.facetnormcount = static_cast<uint32_t>(normals.size());
+    model.facetnorms = one_based(normals);
+    for (uint32_t k = 0; k < model.trianglecount && k < model.facetnormcount; ++k)
+        model.triangles[k].facetnormidx = k + 1;
 }
 
 // One counter-clockwise triangle in the z = 0 plane, in the group "default".
