@@ -40,7 +40,7 @@ bool is_special_file(const char* path)
 // Applies the eleven conversions in file order, storing each value as soon as it
 // is converted; returns how many matched. A failed item leaves the fields from it
 // on as they were, since scanf cannot resynchronise after a mismatch. nx is read
-// 64 bits wide so that a huge count is seen as written, not wrapped; it reaches
+// 64 bits wide so that a huge count keeps its full value instead of wrapping; it reaches
 // the record already brought into the trail's range.
 int scan_items(const char* path, FILE* file, Scenario& into)
 {

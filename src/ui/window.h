@@ -36,7 +36,7 @@ void print_banner(int* argc, char** argv);
 void create_main_window();
 // Depth test, shading, projection, modelview and the light; once per window.
 void init_gl_state();
-// Registers every callback with GLUT, in the documented order.
+// Registers the display, reshape, mouse, keyboard, special key and idle callbacks with GLUT.
 void register_callbacks();
 // Builds the scenario submenu and the main menu on the right button.
 void build_menus();

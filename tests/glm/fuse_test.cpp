@@ -1,5 +1,7 @@
-// Vertex welding: the documented examples, and the fast merge compared with a
-// direct transcription of the first-representative rule on seeded inputs.
+// Vertex welding: small hand-checked cases (neighbours kept apart by the first
+// representative, epsilon zero, out-of-range corners, too many vectors), and
+// the fast merge compared with a direct transcription of the
+// first-representative rule on seeded inputs.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +15,7 @@
 
 namespace {
 
-// The rule as written: each vector takes the first earlier representative
+// The rule, one vector at a time: each takes the first earlier representative
 // it is nearly equal to, else becomes a new one. Quadratic; small inputs only.
 struct Reference {
     std::vector<float> distinct;     // 1-based representatives

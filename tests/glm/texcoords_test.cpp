@@ -73,7 +73,7 @@ TEST(PlanarTexCoords, OnlyGroupedTrianglesAreReassigned)
     EXPECT_EQ(model->triangles[1].texcoordidx[0], 9u);
 }
 
-TEST(SphereTexCoords, AxisNormalsGiveTheDocumentedPairs)
+TEST(SphereTexCoords, AxisNormalsGiveHalfTurnsAndXAxisGivesZero)
 {
     auto model =
         model_with_normals({{0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {-1, 0, 0}, {0, 0, 0}, {0, 0, -1}});

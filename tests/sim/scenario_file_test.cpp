@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [] { EXPECT_EQ(scenario.nx, 1); }},
         BadItem{"nx=1000000", "nx=1000000 hors de [1, 100000], ramene a 100000.\n",
                 [] { EXPECT_EQ(scenario.nx, 100000); }},
-        // Past 32 bits: seen as written, never wrapped into range.
+        // Past 32 bits: kept at its full value, never wrapped into range.
         BadItem{"nx=4294967396", "nx=4294967396 hors de [1, 100000], ramene a 100000.\n",
                 [] { EXPECT_EQ(scenario.nx, 100000); }},
         BadItem{"nx=99999999999", "nx=99999999999 hors de [1, 100000], ramene a 100000.\n",
