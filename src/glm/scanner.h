@@ -99,40 +99,6 @@ GLM_ALWAYS_INLINE uint64_t glm_non_digit_bytes(uint64_t word)
     return ((word & high_nibbles) ^ threes) | (((word + sixes) & high_nibbles) ^ threes);
 }
 
-// End of the run of digits that starts at p.
-GLM_ALWAYS_INLINE const char* glm_skip_digits(const char* p, const char* end)
-{
-    while (static_cast<size_t>(end - p) >= word_bytes) {
-        uint64_t non_digits = glm_non_digit_bytes(glm_load_word(p));
-        if (non_digits != 0) return p + (__builtin_ctzll(non_digits) >> 3);
-        p += word_bytes;
-    }
-    while (p < end && glm_is_digit(*p)) ++p;
-    return p;
-}
-
-// Value of the digits first..last; runs too long for 64 bits saturate.
-GLM_ALWAYS_INLINE int64_t glm_digits_value(const char* first, const char* last, const char* end)
-{
-    const size_t count = static_cast<size_t>(last - first);
-    if (count == 0) return 0;
-    if (count <= word_bytes && static_cast<size_t>(end - first) >= word_bytes) {
-        // Digits moved to the top of the word, then combined pairwise:
-        // 8 digits -> 4 pairs -> 2 quads -> 1 value.
-        uint64_t w = glm_load_word(first) << (8 * (word_bytes - count));
-        w &= 0x0F0F0F0F0F0F0F0Fu;
-        w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFu;
-        w = (w * 100 + (w >> 16)) & 0x0000FFFF0000FFFFu;
-        w = (w * 10000 + (w >> 32)) & 0xFFFFFFFFu;
-        return static_cast<int64_t>(w);
-    }
-    constexpr int64_t saturated = INT64_MAX / 10 - 1;
-    int64_t n = 0;
-    for (const char* p = first; p < last; ++p)
-        if (n < saturated) n = n * 10 + (*p - '0');
-    return n;
-}
-
 GLM_ALWAYS_INLINE void glm_skip_blanks(Scanner& s)
 {
     while (s.pos < s.end && glm_is_blank(*s.pos)) ++s.pos;
@@ -334,7 +300,8 @@ GLM_ALWAYS_INLINE void glm_scan_floats(Scanner& s, float* values, int count)
 }
 
 // One "%d" conversion: 1 with the value stored (when Values), scan_mismatch
-// (a sign alone is consumed), or scan_end_of_text. Values beyond 64 bits saturate.
+// (a sign alone is consumed), or scan_end_of_text. Values beyond 64 bits
+// saturate. Indices are short, so a plain digit loop is as fast as any.
 template <bool Values>
 GLM_ALWAYS_INLINE int glm_scan_int_as(Scanner& s, int64_t* value)
 {
@@ -348,17 +315,15 @@ GLM_ALWAYS_INLINE int glm_scan_int_as(Scanner& s, int64_t* value)
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     const char* const first_digit = p;
-    p = glm_skip_digits(p, end);
+    constexpr int64_t saturated = INT64_MAX / 10 - 1;
+    int64_t n = 0;
+    for (; p < end && glm_is_digit(*p); ++p)
+        if (Values && n < saturated) n = n * 10 + (*p - '0');
     s.pos = p;
     if (p == first_digit) return scan_mismatch;
-    if (Values) {
-        const int64_t n = glm_digits_value(first_digit, p, end);
-        *value = negative ? -n : n;
-    }
+    if (Values) *value = negative ? -n : n;
     return 1;
 }
-
-inline int glm_scan_int(Scanner& s, int64_t* value) { return glm_scan_int_as<true>(s, value); }
 
 // Matches one literal byte of a format: 1 when consumed, scan_mismatch when
 // another byte stands there (left unread), scan_end_of_text at the end.
@@ -483,28 +448,49 @@ GLM_ALWAYS_INLINE bool glm_plain_number(const char*& p, const char* end, int64_t
     return true;
 }
 
-// Reads, at p, a corner written exactly in the form F with plain numbers;
-// false (nothing stored) when it is written in any other way. Where it
-// succeeds the general corner reading would take the same bytes and values.
-template <CornerForm F>
-GLM_ALWAYS_INLINE bool glm_plain_corner(const char*& p, const char* end, CornerIndices* corner)
+// Reads, at p, a corner written in one of the four forms with plain numbers,
+// the longest form the bytes spell ("7/8/9" is never taken as "7/8"): stores
+// that form and the numbers, moves p past them. False, nothing stored, when a
+// number is missing, signed or longer than plain_digit_limit.
+GLM_ALWAYS_INLINE bool glm_plain_corner_of_any_form(const char*& p, const char* end,
+                                                    CornerForm* form, CornerIndices* corner)
 {
     const char* q = p;
     CornerIndices read = *corner;
     if (!glm_plain_number(q, end, &read.vertex)) return false;
-    if (F != CornerForm::vertex) {
-        if (q == end || *q++ != '/') return false;
-        if (F == CornerForm::vertex_normal) {
-            if (q == end || *q++ != '/') return false;
+    CornerForm found = CornerForm::vertex;
+    if (q < end && *q == '/') {
+        ++q;
+        if (q < end && *q == '/') {
+            ++q;
+            found = CornerForm::vertex_normal;
             if (!glm_plain_number(q, end, &read.normal)) return false;
         } else {
+            found = CornerForm::vertex_texcoord;
             if (!glm_plain_number(q, end, &read.texcoord)) return false;
-            if (F == CornerForm::vertex_texcoord_normal) {
-                if (q == end || *q++ != '/') return false;
+            if (q < end && *q == '/') {
+                ++q;
+                found = CornerForm::vertex_texcoord_normal;
                 if (!glm_plain_number(q, end, &read.normal)) return false;
             }
         }
     }
+    *form = found;
+    *corner = read;
+    p = q;
+    return true;
+}
+
+// A plain corner written exactly in the form F, read as above; false, nothing
+// stored, for any other writing. Where it succeeds the general corner reading
+// would take the same bytes and values; where it fails that reading decides.
+template <CornerForm F>
+GLM_ALWAYS_INLINE bool glm_plain_corner(const char*& p, const char* end, CornerIndices* corner)
+{
+    const char* q = p;
+    CornerForm form;
+    CornerIndices read = *corner;
+    if (!glm_plain_corner_of_any_form(q, end, &form, &read) || form != F) return false;
     *corner = read;
     p = q;
     return true;
@@ -556,37 +542,20 @@ GLM_ALWAYS_INLINE int glm_count_plain_corners(Scanner& s)
     return corners;
 }
 
-// The first corner of a face when it is a whole token written exactly in
-// one of the forms with plain numbers ("7", "7/8", "7/8/9", "7//9"): stores
-// the form that glm_choose_form would choose and the values the corner
-// reading would give, and moves s past the token. False, s untouched, for
-// any other token.
+// The first corner of a face when it is a whole token written as a plain
+// corner ("7", "7/8", "7/8/9", "7//9"): stores the form that glm_choose_form
+// would choose and the values the corner reading would give (0 for numbers
+// the form does not carry), and moves s past the token. False, s untouched,
+// for any other token.
 GLM_ALWAYS_INLINE bool glm_plain_first_corner(Scanner& s, CornerForm* form, CornerIndices* corner)
 {
     const char* p = s.pos;
-    const char* const end = s.end;
-    while (p < end && glm_is_blank(*p)) ++p;
+    while (p < s.end && glm_is_blank(*p)) ++p;
+    CornerForm found;
     CornerIndices read;
-    if (!glm_plain_number(p, end, &read.vertex)) return false;
-    CornerForm chosen = CornerForm::vertex;
-    if (p < end && *p == '/') {
-        ++p;
-        if (p < end && *p == '/') {
-            ++p;
-            chosen = CornerForm::vertex_normal;
-            if (!glm_plain_number(p, end, &read.normal)) return false;
-        } else {
-            chosen = CornerForm::vertex_texcoord;
-            if (!glm_plain_number(p, end, &read.texcoord)) return false;
-            if (p < end && *p == '/') {
-                ++p;
-                chosen = CornerForm::vertex_texcoord_normal;
-                if (!glm_plain_number(p, end, &read.normal)) return false;
-            }
-        }
-    }
-    if (p < end && !glm_is_blank(*p)) return false;
-    *form = chosen;
+    if (!glm_plain_corner_of_any_form(p, s.end, &found, &read)) return false;
+    if (p < s.end && !glm_is_blank(*p)) return false;
+    *form = found;
     *corner = read;
     s.pos = p;
     return true;
