@@ -1,11 +1,11 @@
 // Writing a model back as an OBJ file and its materials as an MTL file, in
 // the subset of both formats that the reader accepts.
 //
-// Output goes through a large buffer of our own and numbers are formatted
-// by hand (exactly as printf's "%f" and "%d" would print them), since big
-// models have millions of numbers to write.
+// Output goes through a large buffer of our own. Indices are formatted by
+// hand (as "%d" prints them); floats go through snprintf "%f": a formatter of
+// our own would save about a millisecond on the shipped models, too little
+// for its code (figures in bench/README.md).
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -21,16 +21,6 @@ namespace {
 constexpr size_t output_buffer_size = size_t{1} << 18;
 // Room that one formatted number may need ("%f" of the largest float).
 constexpr size_t longest_number = 64;
-constexpr int fixed_decimals = 6;
-constexpr uint64_t fixed_scale = 1000000;  // 10 ^ fixed_decimals
-// Floats below 2^40 have their scaled value (x 10^6) exact in 64 bits.
-constexpr float fast_float_limit = 1099511627776.0f;
-constexpr int float_fraction_bits = 23;
-constexpr int float_exponent_mask = 0xff;
-constexpr uint32_t float_fraction_mask = (uint32_t{1} << float_fraction_bits) - 1;
-// A float is fraction * 2^(exponent - float_exponent_offset).
-constexpr int float_exponent_offset = 150;
-constexpr int widest_shift = 64;
 // OpenGL shininess runs 0..128, MTL Ns 0..1000.
 constexpr double gl_shininess_range = 128.0;
 constexpr double mtl_shininess_range = 1000.0;
@@ -107,49 +97,12 @@ void put_index(TextOutput& out, uint32_t stored)
     put_unsigned(out, static_cast<uint64_t>(value < 0 ? -value : value));
 }
 
-// value x 10^6 rounded to the nearest integer, ties to even, as printf rounds
-// the exact binary value; |value| must be below fast_float_limit.
-uint64_t scaled_magnitude(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    int exponent = static_cast<int>((bits >> float_fraction_bits) & float_exponent_mask);
-    uint64_t fraction = bits & float_fraction_mask;
-    if (exponent == 0)
-        exponent = 1;  // subnormal: no implicit leading bit
-    else
-        fraction |= uint64_t{1} << float_fraction_bits;
-    int shift = float_exponent_offset - exponent;
-    if (shift <= 0) return (fraction << -shift) * fixed_scale;
-    if (shift >= widest_shift) return 0;  // far below half a millionth
-    uint64_t scaled = fraction * fixed_scale;
-    uint64_t whole = scaled >> shift;
-    uint64_t rest = scaled & ((uint64_t{1} << shift) - 1);
-    uint64_t half = uint64_t{1} << (shift - 1);
-    if (rest > half || (rest == half && (whole & 1) != 0)) ++whole;
-    return whole;
-}
-
-// A float widened to double and printed as "%f" would print it.
+// A float widened to double and printed as "%f".
 void put_fixed(TextOutput& out, float value)
 {
-    if (!(std::fabs(value) < fast_float_limit)) {  // huge, infinite or NaN
-        char* text = reserve(out, longest_number);
-        int length = std::snprintf(text, longest_number, "%f", static_cast<double>(value));
-        out.used += static_cast<size_t>(std::max(length, 0));
-        return;
-    }
-    if (std::signbit(value)) put_bytes(out, "-", 1);
-    uint64_t scaled = scaled_magnitude(value);
-    put_unsigned(out, scaled / fixed_scale);
-    char decimals[fixed_decimals + 1];
-    decimals[0] = '.';
-    uint64_t rest = scaled % fixed_scale;
-    for (int i = fixed_decimals; i >= 1; --i) {
-        decimals[i] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    }
-    put_bytes(out, decimals, sizeof decimals);
+    char* text = reserve(out, longest_number);
+    int length = std::snprintf(text, longest_number, "%f", static_cast<double>(value));
+    out.used += static_cast<size_t>(std::max(length, 0));
 }
 
 // "<keyword> %f %f %f\n" (or fewer values) from consecutive floats.
