@@ -7,6 +7,7 @@
 
 #include "glm.h"
 #include "glm_check.h"
+#include "scanner.h"
 
 namespace {
 
@@ -145,9 +146,13 @@ unsigned char* glmLoadPPM(const char* filename, int* width, int* height)
     GLM_REQUIRE(filename, "filename");
     GLM_REQUIRE(width, "width");
     GLM_REQUIRE(height, "height");
-    FILE* file = std::fopen(filename, "rb");
+    LoadFailure failure;
+    FILE* file = glm_open_regular(filename, &failure);
     if (file == nullptr) {
-        std::perror(filename);
+        if (failure == LoadFailure::not_regular)
+            std::fprintf(stderr, "glmLoadPPM(): \"%s\": not a regular file.\n", filename);
+        else
+            std::perror(filename);
         return nullptr;
     }
     unsigned char* pixels = read_image(file, filename, width, height);

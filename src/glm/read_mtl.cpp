@@ -135,9 +135,16 @@ void glmReadMTL(Model* model, const char* name)
     // Always beside the OBJ file, whatever the name looks like.
     const std::string path = glmDirectoryOf(model->filepath.c_str()) + name;
     LoadedText loaded;
-    if (!glm_load_text(path.c_str(), &loaded)) {
-        std::fprintf(stderr, "glmReadMTL() failed: can't open material file \"%s\".\n",
-                     path.c_str());
+    LoadFailure failure;
+    if (!glm_load_text(path.c_str(), &loaded, &failure)) {
+        if (failure == LoadFailure::not_regular)
+            std::fprintf(
+                stderr,
+                "glmReadMTL() failed: can't open material file \"%s\": not a regular file.\n",
+                path.c_str());
+        else
+            std::fprintf(stderr, "glmReadMTL() failed: can't open material file \"%s\".\n",
+                         path.c_str());
         glmExit(1);
     }
     const ModelText text = glm_text_of(loaded);

@@ -8,6 +8,7 @@
 // being written past the sized arrays. Face indices are checked against the
 // counts; negative ones count back from the latest element read.
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -185,6 +186,15 @@ GLM_ALWAYS_INLINE void fill_vector(ObjReading& r, uint32_t* next, uint32_t count
     ++*next;
 }
 
+// A position that is not a finite number would spread through fitting to the
+// whole model, which would then be drawn as nothing; the file is refused instead.
+void require_finite_vertex(const ObjReading& r)
+{
+    const float* v = &r.model->vertices[3 * (r.vertices - 1)];
+    if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))
+        obj_failed(r, "vertex coordinate that is not a finite number");
+}
+
 void fill_vertex_statement(ObjReading& r, std::string_view token)
 {
     constexpr size_t xyz = 3, uv = 2;
@@ -192,6 +202,7 @@ void fill_vertex_statement(ObjReading& r, std::string_view token)
     switch (second_of(token)) {
         case '\0':
             fill_vector(r, &r.vertices, m->vertexcount, m->vertices, xyz);
+            require_finite_vertex(r);
             break;
         case 'n':
             fill_vector(r, &r.normals, m->normalcount, m->normals, xyz);
@@ -234,7 +245,7 @@ struct IndexKind {
     obj_failed(r, problem);
 }
 
-// A face index as an array position: positive indices as written (forward
+// A face index as an array position: positive indices as the file gives them (forward
 // references up to the count allowed), negative ones back from the latest
 // element read so far.
 GLM_ALWAYS_INLINE uint32_t resolve_index(const ObjReading& r, int64_t written,
@@ -458,8 +469,14 @@ void glmFillPass(Model* model, const ModelText& text)
 Model* glmReadOBJ(const char* filename)
 {
     LoadedText text;
-    if (!glm_load_text(filename, &text)) {
-        std::fprintf(stderr, "glmReadOBJ() failed: can't open data file \"%s\".\n", filename);
+    LoadFailure failure;
+    if (!glm_load_text(filename, &text, &failure)) {
+        if (failure == LoadFailure::not_regular)
+            std::fprintf(stderr,
+                         "glmReadOBJ() failed: can't open data file \"%s\": not a regular file.\n",
+                         filename);
+        else
+            std::fprintf(stderr, "glmReadOBJ() failed: can't open data file \"%s\".\n", filename);
         glmExit(1);
     }
     std::printf(": open data file \"%s\".\n", filename);

@@ -2,8 +2,10 @@
 // "%f" conversions the inline fast path leaves to strtof.
 #include "scanner.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -142,17 +144,42 @@ void MappingRelease::operator()(const char* first) const
     munmap(const_cast<char*>(first), length);
 }
 
-bool glm_load_text(const char* path, LoadedText* text)
+std::FILE* glm_open_regular(const char* path, LoadFailure* failure)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file) return false;
+    *failure = LoadFailure::cannot_open;
+    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
     struct stat status;
-    // Only regular files: a device such as /dev/zero would never end.
-    if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    const bool known = fstat(descriptor, &status) == 0;
+    if (!known || !S_ISREG(status.st_mode)) {
+        if (known) *failure = LoadFailure::not_regular;
+        close(descriptor);
+        return nullptr;
+    }
+    // A regular file never blocks; reading goes on in the ordinary mode.
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = fdopen(descriptor, "rb");
+    if (file == nullptr) {
+        close(descriptor);
+        return nullptr;
+    }
+    *failure = LoadFailure::none;
+    return file;
+}
+
+bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(glm_open_regular(path, failure));
+    if (!file) return false;
+    *failure = LoadFailure::cannot_open;
+    struct stat status;
+    if (fstat(fileno(file.get()), &status) != 0) return false;
     size_t expected = static_cast<size_t>(status.st_size);
     // Mapping avoids both a copy and fresh zeroed pages for the whole file.
-    if (expected > 0 && map_file(fileno(file.get()), expected, text)) return true;
-    return read_all(file.get(), expected, text);
+    const bool loaded = (expected > 0 && map_file(fileno(file.get()), expected, text)) ||
+                        read_all(file.get(), expected, text);
+    if (loaded) *failure = LoadFailure::none;
+    return loaded;
 }
 
 unsigned glm_line_number(const ModelText& text, const char* pos)

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -54,8 +55,19 @@ struct LoadedText {
     size_t size = 0;                                      // bytes used
 };
 
-// Loads a regular file; false when it cannot be opened or read, or is no regular file.
-bool glm_load_text(const char* path, LoadedText* text);
+// Why a file could not be had.
+enum class LoadFailure {
+    none,
+    cannot_open,  // missing, unreadable, or a read error
+    not_regular,  // a FIFO, a device, a directory: refused before any read
+};
+
+// Opens a file for binary reading without ever blocking: anything but a
+// regular file is closed again at once (a FIFO with no writer would block an
+// ordinary open forever). Null on failure, with the reason in *failure.
+std::FILE* glm_open_regular(const char* path, LoadFailure* failure);
+// Loads a regular file; false, with the reason in *failure, when it cannot.
+bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure);
 // The loaded bytes as the range the reading passes scan.
 inline ModelText glm_text_of(const LoadedText& text)
 {

@@ -1,6 +1,8 @@
 // Raw PPM reading: header layouts, the raster, and refusal of bad files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -93,6 +95,17 @@ TEST(PpmRefusal, MissingFileIsReportedWithTheSystemError)
     EXPECT_EQ(result.pixels, nullptr);
     EXPECT_EQ(result.errors, dir.file("absent.ppm") + ": No such file or directory\n");
     EXPECT_EQ(result.width, -7);
+}
+
+TEST(PpmRefusal, FifoIsRefusedWithoutBlocking)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("pipe.ppm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int width = 0, height = 0;
+    const Console console =
+        capture_console([&] { EXPECT_EQ(glmLoadPPM(fifo.c_str(), &width, &height), nullptr); });
+    EXPECT_EQ(console.err, "glmLoadPPM(): \"" + fifo + "\": not a regular file.\n");
 }
 
 TEST(PpmRefusal, HeaderThatEndsOrBreaksEarly)

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 #include "read_fixture.h"
 
 namespace {
@@ -28,6 +30,29 @@ TEST_F(BadInput, VertexIndexZero)
 {
     expect_unreadable(std::string(triangle) + "f 1 2 0\n",
                       "vertex index 0 out of range \\(1\\.\\.3\\) on line 4\\.\n$");
+}
+
+TEST_F(BadInput, VertexCoordinatesThatAreNotFiniteNumbers)
+{
+    for (const char* bad : {"v 1 nan 0\n", "v inf 0 0\n", "v 0 0 -1e39\n"}) {
+        expect_unreadable(std::string(triangle) + bad + "f 1 2 3\n",
+                          "vertex coordinate that is not a finite number on line 4\\.\n$");
+    }
+}
+
+TEST_F(BadInput, FifoAsModelOrMaterialFileIsRefusedWithoutBlocking)
+{
+    const std::string fifo = dir.file("pipe.obj");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EXIT(glmReadOBJ(fifo.c_str()), ::testing::ExitedWithCode(1),
+                "^glmReadOBJ\\(\\) failed: can't open data file \"" + fifo +
+                    "\": not a regular file\\.\n$");
+    ASSERT_EQ(mkfifo(dir.file("pipe.mtl").c_str(), 0600), 0);
+    const std::string model =
+        dir.write("uses_pipe.obj", "mtllib pipe.mtl\n" + std::string(triangle));
+    EXPECT_EXIT(
+        glmReadOBJ(model.c_str()), ::testing::ExitedWithCode(1),
+        "glmReadMTL\\(\\) failed: can't open material file \".*pipe.mtl\": not a regular file");
 }
 
 TEST_F(BadInput, VertexIndexBeyondTheCount)
