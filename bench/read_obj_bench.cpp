@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "glm.h"
+#include "quiet_stdout.h"
 
 namespace {
 
@@ -161,25 +162,6 @@ int64_t file_size(const std::string& path)
     struct stat s;
     return stat(path.c_str(), &s) == 0 ? static_cast<int64_t>(s.st_size) : 0;
 }
-
-// Sends standard output to /dev/null while alive (glmReadOBJ's open line).
-struct QuietStdout {
-    int saved;
-    QuietStdout()
-    {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        std::FILE* null = std::fopen("/dev/null", "w");
-        dup2(fileno(null), STDOUT_FILENO);
-        std::fclose(null);
-    }
-    ~QuietStdout()
-    {
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-};
 
 void BM_glmReadOBJ(benchmark::State& state)
 {

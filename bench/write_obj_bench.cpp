@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "glm.h"
+#include "quiet_stdout.h"
 
 namespace {
 
@@ -26,25 +27,6 @@ constexpr float ripple_rate = 7.0f;     // waves per unit of x and y
 constexpr float crease_angle = 90.0f;   // degrees, as the simulator uses
 constexpr unsigned chaser_mode = MODE_SMOOTH | MODE_MATERIAL;
 constexpr unsigned lattice_mode = MODE_SMOOTH | MODE_TEXTURE;
-
-// Sends standard output to /dev/null while alive (the reader's open line).
-struct QuietStdout {
-    int saved;
-    QuietStdout()
-    {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        std::FILE* null = std::fopen("/dev/null", "w");
-        dup2(fileno(null), STDOUT_FILENO);
-        std::fclose(null);
-    }
-    ~QuietStdout()
-    {
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-};
 
 // The chaser as the program prepares it: read, then facet and vertex normals.
 std::unique_ptr<Model> chaser()
