@@ -110,14 +110,8 @@ void turn_for(View view)
 bool load_texture(const std::string& path)
 {
     int width = 0, height = 0;
-    unsigned char* pixels = nullptr;
-    const std::vector<std::string> why =
-        capture_output([&] { pixels = glmLoadPPM(path.c_str(), &width, &height); });
-    if (pixels == nullptr) {
-        std::fprintf(stderr, "Texture inutilisable \"%s\":\n", path.c_str());
-        for (const std::string& line : why) std::fprintf(stderr, "  %s\n", line.c_str());
-        return false;
-    }
+    unsigned char* pixels = load_image(path, "Texture", &width, &height);
+    if (pixels == nullptr) return false;
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);

@@ -143,6 +143,10 @@ int with_model(const std::string& path, const char* heading, const ModelWork& wo
 // temporary file, and returns the lines written there.
 std::vector<std::string> capture_output(const std::function<void()>& call);
 
+// Reads a PPM image through the library (free the pixels with std::free); null
+// after printing "<label> inutilisable" and the library's reasons.
+unsigned char* load_image(const std::string& path, const char* label, int* width, int* height);
+
 // Prints the library's messages to out, indented, each with its line when known.
 void print_messages(FILE* out, const std::vector<LibraryMessage>& messages);
 

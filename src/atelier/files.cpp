@@ -273,3 +273,15 @@ int with_model(const std::string& path, const char* heading, const ModelWork& wo
     std::fflush(stdout);
     return status;
 }
+
+unsigned char* load_image(const std::string& path, const char* label, int* width, int* height)
+{
+    unsigned char* pixels = nullptr;
+    const std::vector<std::string> why =
+        capture_output([&] { pixels = glmLoadPPM(path.c_str(), width, height); });
+    if (pixels == nullptr) {
+        std::fprintf(stderr, "%s inutilisable \"%s\":\n", label, path.c_str());
+        for (const std::string& line : why) std::fprintf(stderr, "  %s\n", line.c_str());
+    }
+    return pixels;
+}

@@ -104,14 +104,8 @@ long header_max_value(const std::string& path)
 int info_image(const std::string& path)
 {
     int width = 0, height = 0;
-    unsigned char* pixels = nullptr;
-    const std::vector<std::string> why =
-        capture_output([&] { pixels = glmLoadPPM(path.c_str(), &width, &height); });
-    if (pixels == nullptr) {
-        std::fprintf(stderr, "Image inutilisable \"%s\":\n", path.c_str());
-        for (const std::string& line : why) std::fprintf(stderr, "  %s\n", line.c_str());
-        return status_refused;
-    }
+    unsigned char* pixels = load_image(path, "Image", &width, &height);
+    if (pixels == nullptr) return status_refused;
     std::free(pixels);
     std::printf("Image: %s\n", path.c_str());
     std::printf("Taille: %d x %d pixels\n", width, height);
