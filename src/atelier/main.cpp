@@ -27,6 +27,14 @@ const char* kind_of(const CLI::ParseError& e)
     return "argument incorrect";
 }
 
+// True when word names one of the tool's commands.
+bool is_command(CLI::App& app, const std::string& word)
+{
+    for (const CLI::App* c : app.get_subcommands({}))
+        if (c->get_name() == word) return true;
+    return false;
+}
+
 int usage_error(const CLI::ParseError& e)
 {
     std::string detail = e.what();
@@ -163,6 +171,13 @@ int main(int argc, char** argv)
         c->set_help_flag("-h,--help", "affiche cette aide");
     }
 
+    if (argc > 1 && argv[1][0] != '-' && !is_command(app, argv[1])) {
+        std::fprintf(stderr,
+                     "orvanel-atelier: commande inconnue \"%s\" (info, verifier, apercu, "
+                     "convertir; voir orvanel-atelier --help)\n",
+                     argv[1]);
+        return status_usage;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
