@@ -46,21 +46,26 @@ double chaser_speed(double xp, double yp, double zp)
     return std::pow(xp * xp + yp * yp + zp * zp, 0.5);
 }
 
+Outcome decide_outcome(double x, double y, double z, double xp, double yp, double zp,
+                       const VerdictLimits& limits)
+{
+    if (x * x + y * y + z * z > loss_radius_squared) return outcome_lost;
+    const bool touches = std::fabs(y) < contact_half_length && std::fabs(x) < contact_half_width &&
+                         std::fabs(z) < contact_half_width;
+    if (!touches) return outcome_none;
+    const bool at_port = std::fabs(y - port_y) < limits.tolerance &&
+                         std::fabs(x) < limits.tolerance && std::fabs(z) < limits.tolerance;
+    if (!at_port) return outcome_collision;
+    return chaser_speed(xp, yp, zp) < limits.max_speed ? outcome_docked : outcome_too_fast;
+}
+
 void judge_outcome(double x, double y, double z, double xp, double yp, double zp)
 {
     SimulationState& s = simulation;
-    const double speed = chaser_speed(xp, yp, zp);
-    const bool touches = std::fabs(y) < contact_half_length && std::fabs(x) < contact_half_width &&
-                         std::fabs(z) < contact_half_width;
-    if (touches) {
-        s.interval = 0.0;
-        s.outcome = outcome_collision;
-        const bool at_port = std::fabs(y - port_y) < port_tolerance &&
-                             std::fabs(x) < port_tolerance && std::fabs(z) < port_tolerance;
-        if (at_port) {
-            s.outcome = outcome_too_fast;
-            if (speed < max_docking_speed) s.outcome = outcome_docked;
-        }
-    }
-    if (x * x + y * y + z * z > loss_radius_squared) s.outcome = outcome_lost;
+    const Outcome decided = decide_outcome(x, y, z, xp, yp, zp, VerdictLimits{});
+    // A contact freezes the run; a verdict already taken stays until the next
+    // reset, whatever the chaser does after it.
+    if (decided == outcome_none) return;
+    if (decided != outcome_lost) s.interval = 0.0;
+    s.outcome = decided;
 }

@@ -140,17 +140,23 @@ void read_scenario(const char* path, Scenario& into)
 
 void reset_simulation()
 {
+    scenario.dt = default_dt;
+    scenario.p = default_thrust;
+    const char* path =
+        simulation.scenario_path != nullptr ? simulation.scenario_path : scenario_paths[0];
+    read_scenario(path, scenario);
+    start_run(path);
+}
+
+void start_run(const char* label)
+{
     SimulationState& s = simulation;
     s.fx = s.fy = s.fz = 0.0;
     s.reserve = initial_reserve;
     s.interval = step_interval;
     s.steps = 0;
     s.outcome = outcome_none;
-    scenario.dt = default_dt;
-    scenario.p = default_thrust;
-    const char* path = s.scenario_path != nullptr ? s.scenario_path : scenario_paths[0];
-    read_scenario(path, scenario);
-    sanitise_scenario(path, scenario);
+    sanitise_scenario(label, scenario);
     s.x = scenario.X0;
     s.y = scenario.Y0;
     s.z = scenario.Z0;

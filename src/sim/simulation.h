@@ -88,6 +88,12 @@ constexpr double port_tolerance = 0.1;           // |y + 1.5|, |x|, |z| < 0.1
 constexpr double max_docking_speed = 0.12;       // speed < 0.12 docks, else too fast
 constexpr double loss_radius_squared = 10000.0;  // x^2 + y^2 + z^2 > 10000 is lost
 
+// Limits of a docking; the classic verdict uses the defaults.
+struct VerdictLimits {
+    double tolerance = port_tolerance;     // on |y + 1.5|, |x| and |z|
+    double max_speed = max_docking_speed;  // the chaser docks below this speed
+};
+
 // GLUT special-key codes of the thrust keys (the same values as GLUT's).
 constexpr int key_thrust_left = 100;       // fx = -p
 constexpr int key_thrust_up = 101;         // fy = +p
@@ -105,6 +111,9 @@ constexpr int key_thrust_page_down = 105;  // fz = -p
 void read_scenario(const char* path, Scenario& into);
 // Starts a new run from the file named by simulation.scenario_path.
 void reset_simulation();
+// Starts a new run from the values already in scenario, made sound first; label
+// names their source in the messages about unusable values.
+void start_run(const char* label);
 
 // ---------------------------------------------------------------------------
 // Motion
@@ -133,5 +142,9 @@ void cut_off_fuel();
 double chaser_speed(double xp, double yp, double zp);
 // Takes the verdict for the chaser's position and velocity.
 void judge_outcome(double x, double y, double z, double xp, double yp, double zp);
+// The verdict for a position and velocity under the given limits: what
+// judge_outcome records, without touching the simulation.
+Outcome decide_outcome(double x, double y, double z, double xp, double yp, double zp,
+                       const VerdictLimits& limits);
 
 #endif

@@ -92,6 +92,8 @@ bool on_path(const char* program)
     return false;
 }
 
+}  // namespace
+
 // Hands the help page to the desktop's opener in the background: a browser may
 // run for minutes, and the window must keep drawing meanwhile.
 void open_help_page()
@@ -106,8 +108,6 @@ void open_help_page()
     const int ignored = std::system(command.c_str());
     (void)ignored;
 }
-
-}  // namespace
 
 void toggle_help()
 {

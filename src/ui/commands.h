@@ -74,6 +74,9 @@ void on_scenario_menu(int value);
 
 // 'h': hides the help, or opens the help page in the background and shows the help text.
 void toggle_help();
+// Hands the help page to the desktop's opener in the background; says so on
+// standard error when there is none.
+void open_help_page();
 // 'v': landscape rotation view from straight above, at the default distance.
 void reset_view();
 // 'l': camera on the chaser or back to the landscape.

@@ -117,6 +117,17 @@ void draw_trail()
     glEnd();
 }
 
+void draw_world()
+{
+    const SimulationState& s = simulation;
+    place_camera();
+    apply_scene_light();
+    draw_chaser(s.x, s.y, s.z);
+    draw_target_and_planet();
+    glDisable(GL_LIGHTING);
+    draw_trail();
+}
+
 void on_display()
 {
     SimulationState& s = simulation;
@@ -124,13 +135,8 @@ void on_display()
     glLoadIdentity();
     draw_gauges(s.xp, s.yp, s.zp);
     draw_panel(s.x, s.y, s.z, s.xp, s.yp, s.zp);
-    place_camera();
-    apply_scene_light();
-    draw_chaser(s.x, s.y, s.z);
-    draw_target_and_planet();
+    draw_world();
     judge_outcome(s.x, s.y, s.z, s.xp, s.yp, s.zp);
-    glDisable(GL_LIGHTING);
-    draw_trail();
     glutSwapBuffers();
     glutPostRedisplay();
     glFlush();

@@ -35,6 +35,9 @@ constexpr double chaser_eye_dz = 1.0;
 
 // Display callback: draws one whole frame and asks for the next.
 void on_display();
+// The camera, both spacecraft, the planet and the trail, drawn after the panel;
+// leaves the modelview at the camera and lighting off.
+void draw_world();
 // The chaser model at the chaser's position.
 void draw_chaser(double x, double y, double z);
 // The target model at the origin and the planet below it.

@@ -1,0 +1,1 @@
+#include "prediction.h"
