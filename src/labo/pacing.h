@@ -43,10 +43,18 @@ std::string speed_label(const Pacing& pacing);
 void pace_faster(Pacing& pacing);
 // Halves the speed factor, down to x1/8.
 void pace_slower(Pacing& pacing);
-// Steps of `interval` time units due at clock reading `now`. While paused no
+// Steps of `interval` time units due at clock reading `now`. The first call
+// only notes the reading; each later one owes the wall time since the previous
+// reading (none backwards, at most longest_counted_gap) times time_rate and the
+// speed factor, pays it in whole steps and keeps the remainder. While paused no
 // time is owed, and the clock is still followed so that resuming starts afresh.
+// An interval that is not positive (a run frozen by its verdict) owes nothing.
 int steps_due(Pacing& pacing, double now, double interval, bool paused);
-// Wall seconds until the next step falls due at the current speed (0 when one is due).
+// Wall seconds until the next step falls due at the current speed (0 when one is
+// due; infinity when none ever will: no interval or no rate). NOTE: a caller that
+// sleeps that long must still call steps_due at least every longest_counted_gap:
+// of a longer gap only that much counts (x1/8 at the default rate waits 0.4 s for
+// a step of 0.05).
 double seconds_to_next_step(const Pacing& pacing, double interval);
 // Forgets owed time and the last reading (a new run, a resume from a verdict).
 void restart_pacing(Pacing& pacing);
