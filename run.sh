@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Builds the simulator when needed and starts it from the repository root.
+# ./run.sh [FILE] starts the classic simulator; ./run.sh --labo [FILE] starts the
+# teaching edition, on its case chooser when no file is given.
 set -euo pipefail
 cd "$(dirname "$0")"
 no_display() {
@@ -8,16 +10,22 @@ no_display() {
 }
 [ -n "${DISPLAY:-}" ] || no_display "DISPLAY n'est pas defini"
 source tools/ensure_packages.sh
+program=orvanel
+if [ "${1:-}" = "--labo" ]; then
+    program=orvanel-labo
+    shift
+fi
 ensure_packages "${build_packages[@]}" x11-utils xdg-utils
+[ "$program" = orvanel ] || ensure_packages "${figure_packages[@]}"
 xdpyinfo >/dev/null 2>&1 || no_display "le serveur X ${DISPLAY} ne repond pas"
 if [ ! -f build/CMakeCache.txt ]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANEL_TESTS=OFF >/dev/null
 fi
-if [ ! -x build/orvanel ]; then
+if [ ! -x "build/$program" ]; then
     # The first build takes a minute or two: say so, and show its progress.
-    echo "orvanel: premiere construction du simulateur dans build/ (une minute ou deux)..."
-    cmake --build build --target orvanel -j"$(nproc)"
+    echo "$program: premiere construction dans build/ (une minute ou deux)..."
+    cmake --build build --target "$program" -j"$(nproc)"
 else
-    cmake --build build --target orvanel -j"$(nproc)" >/dev/null
+    cmake --build build --target "$program" -j"$(nproc)" >/dev/null
 fi
-exec build/orvanel "$@"
+exec "build/$program" "$@"

@@ -27,4 +27,6 @@ ensure_packages() {
 
 # What building and running the simulator needs.
 build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
-    libcli11-dev libosmesa6-dev libpng-dev pkg-config)
+    libcli11-dev libosmesa6-dev libpng-dev pkg-config libimgui-dev fonts-dejavu-core)
+# What the teaching edition's figures need (tools/plot_run.py).
+figure_packages=(python3 python3-matplotlib)

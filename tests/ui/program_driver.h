@@ -20,8 +20,13 @@
 
 #include "temp_files.h"
 
+inline std::string program_path() { return std::string(ORVANEL_BINARY_DIR) + "/orvanel"; }
+
 // One run of the program; stopped when the record goes out of scope.
 struct ProgramRun {
+    std::string program = program_path();        // the executable
+    std::vector<std::string> arguments;          // after the program's name
+    std::string window_name = "Orvanel\\* \\*";  // xdotool pattern of its window title
     pid_t pid = -1;
     std::string stdout_path;
     std::string stderr_path;
@@ -42,8 +47,6 @@ struct ProgramRun {
     }
 };
 
-inline std::string program_path() { return std::string(ORVANEL_BINARY_DIR) + "/orvanel"; }
-
 // Starts the program in a working directory (the repository root unless given);
 // its console goes to files in dir.
 inline void start_program(ProgramRun& run, const TempDir& dir,
@@ -51,7 +54,11 @@ inline void start_program(ProgramRun& run, const TempDir& dir,
 {
     run.stdout_path = dir.file("stdout.txt");
     run.stderr_path = dir.file("stderr.txt");
-    const std::string program = program_path();
+    const std::string program = run.program;
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : run.arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     run.pid = fork();
     if (run.pid == 0) {
         const int out = open(run.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -63,7 +70,7 @@ inline void start_program(ProgramRun& run, const TempDir& dir,
             const char* path = std::getenv("PATH");
             setenv("PATH", (run.path_prefix + ":" + (path != nullptr ? path : "")).c_str(), 1);
         }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        execv(program.c_str(), argv.data());
         _exit(98);
     }
 }
@@ -97,7 +104,7 @@ inline bool find_window(ProgramRun& run, int seconds = 30)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     const std::string search = "timeout 10 xdotool search --pid " + std::to_string(run.pid) +
-                               " --name 'Orvanel\\* \\*' 2>/dev/null | head -n 1";
+                               " --name '" + run.window_name + "' 2>/dev/null | head -n 1";
     while (std::chrono::steady_clock::now() < deadline) {
         if (wait_for_end(run, 0)) break;  // ended without a window
         const std::string id = trim_newline(run_command(search));

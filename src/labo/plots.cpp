@@ -1,0 +1,203 @@
+// The run at a glance: the orbital plane seen from above (y along the track to
+// the right, x radial upwards, the planet below) with the path flown, the
+// predicted coast, the target, its port and the presses; then distance to the
+// port and speed over time. Drawn with ImGui's draw lists, zoomed to fit.
+#include <algorithm>
+#include <cmath>
+
+#include "imgui.h"
+#include "labo.h"
+#include "simulation.h"
+
+namespace {
+
+constexpr float plot_window_width = 330.0f;
+constexpr float plane_plot_size = 300.0f;
+constexpr float time_plot_height = 80.0f;
+constexpr float window_margin = 8.0f;
+constexpr double fit_margin = 1.15;    // room around what the plane plot shows
+constexpr double smallest_span = 4.0;  // the plane plot never zooms in further
+constexpr float press_radius = 4.0f;
+constexpr float chaser_radius = 4.5f;
+constexpr int dash_points = 4;  // the predicted coast: dashes of this many points
+constexpr double contact_half_width_shown = 0.4;
+
+const ImU32 background = IM_COL32(15, 15, 25, 255);
+const ImU32 frame_colour = IM_COL32(90, 90, 110, 255);
+const ImU32 path_colour = IM_COL32(235, 235, 235, 255);
+const ImU32 coast_colour = IM_COL32(255, 215, 0, 255);
+const ImU32 target_colour = IM_COL32(150, 150, 170, 255);
+const ImU32 port_colour = IM_COL32(60, 230, 90, 255);
+const ImU32 chaser_colour = IM_COL32(0, 220, 255, 255);
+const ImU32 planet_colour = IM_COL32(90, 140, 255, 255);
+const ImU32 limit_colour = IM_COL32(255, 70, 60, 255);
+const ImU32 press_colours[3] = {IM_COL32(255, 80, 80, 255), IM_COL32(80, 230, 80, 255),
+                                IM_COL32(80, 140, 255, 255)};
+
+// World (x radial, y along the track) to screen, with one scale for both axes.
+struct PlaneView {
+    ImVec2 corner;
+    float size = 0.0f;
+    double centre_x = 0.0, centre_y = 0.0;
+    double span = smallest_span;
+
+    ImVec2 at(double x, double y) const
+    {
+        const double scale = size / span;
+        return ImVec2(corner.x + size * 0.5f + static_cast<float>((y - centre_y) * scale),
+                      corner.y + size * 0.5f - static_cast<float>((x - centre_x) * scale));
+    }
+};
+
+struct Bounds {
+    double min_x = -contact_half_width_shown, max_x = contact_half_width_shown;
+    double min_y = port_y, max_y = contact_half_length;
+    void take(double x, double y)
+    {
+        if (!std::isfinite(x) || !std::isfinite(y)) return;
+        min_x = std::min(min_x, x);
+        max_x = std::max(max_x, x);
+        min_y = std::min(min_y, y);
+        max_y = std::max(max_y, y);
+    }
+};
+
+PlaneView fit_plane(ImVec2 corner, float size)
+{
+    Bounds b;
+    for (const HistorySample& h : labo.history) b.take(h.x, h.y);
+    for (const CoastPoint& p : labo.prediction) b.take(p.motion.x, p.motion.y);
+    PlaneView view;
+    view.corner = corner;
+    view.size = size;
+    view.centre_x = 0.5 * (b.min_x + b.max_x);
+    view.centre_y = 0.5 * (b.min_y + b.max_y);
+    view.span =
+        std::max(smallest_span, fit_margin * std::max(b.max_x - b.min_x, b.max_y - b.min_y));
+    return view;
+}
+
+// At most a couple of points per pixel: a long run draws as fast as a short one.
+template <typename Point>
+size_t stride_for(const std::vector<Point>& points, float pixels)
+{
+    const size_t wanted = static_cast<size_t>(std::max(1.0f, pixels * 2.0f));
+    return std::max<size_t>(1, points.size() / wanted);
+}
+
+void draw_path(ImDrawList* draw, const PlaneView& view)
+{
+    std::vector<ImVec2> points;
+    const size_t stride = stride_for(labo.history, view.size);
+    for (size_t i = 0; i < labo.history.size(); i += stride)
+        points.push_back(view.at(labo.history[i].x, labo.history[i].y));
+    if (!labo.history.empty())
+        points.push_back(view.at(labo.history.back().x, labo.history.back().y));
+    draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, 1.5f);
+}
+
+void draw_coast(ImDrawList* draw, const PlaneView& view)
+{
+    const std::vector<CoastPoint>& coast = labo.prediction;
+    for (size_t start = 0; start + 1 < coast.size(); start += 2 * dash_points) {
+        std::vector<ImVec2> dash;
+        for (size_t i = start; i < coast.size() && i <= start + dash_points; ++i)
+            dash.push_back(view.at(coast[i].motion.x, coast[i].motion.y));
+        draw->AddPolyline(dash.data(), static_cast<int>(dash.size()), coast_colour, 0, 1.5f);
+    }
+}
+
+void draw_target(ImDrawList* draw, const PlaneView& view)
+{
+    draw->AddRectFilled(view.at(contact_half_width, -contact_half_length),
+                        view.at(-contact_half_width, contact_half_length), target_colour);
+    draw->AddCircleFilled(view.at(0.0, port_y), 3.0f, port_colour);
+}
+
+void draw_planet_direction(ImDrawList* draw, const PlaneView& view)
+{
+    const float left = view.corner.x + 10.0f;
+    const float bottom = view.corner.y + view.size - 8.0f;
+    draw->AddLine(ImVec2(left, bottom - 30.0f), ImVec2(left, bottom), planet_colour, 2.0f);
+    draw->AddTriangleFilled(ImVec2(left - 5.0f, bottom - 8.0f), ImVec2(left + 5.0f, bottom - 8.0f),
+                            ImVec2(left, bottom), planet_colour);
+    draw->AddText(ImVec2(left + 8.0f, bottom - 18.0f), planet_colour, u8"planète");
+}
+
+void plane_plot()
+{
+    const ImVec2 corner = ImGui::GetCursorScreenPos();
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const PlaneView view = fit_plane(corner, plane_plot_size);
+    const ImVec2 far_corner(corner.x + plane_plot_size, corner.y + plane_plot_size);
+    draw->AddRectFilled(corner, far_corner, background);
+    draw->PushClipRect(corner, far_corner, true);
+    draw_target(draw, view);
+    draw_coast(draw, view);
+    draw_path(draw, view);
+    for (const PressMark& press : labo.presses) {
+        const int axis = std::clamp(press.axis, 0, 2);
+        draw->AddCircleFilled(view.at(press.x, press.y), press_radius, press_colours[axis]);
+    }
+    const SimulationState& s = simulation;
+    draw->AddCircle(view.at(s.x, s.y), chaser_radius, chaser_colour, 0, 2.0f);
+    draw_planet_direction(draw, view);
+    draw->PopClipRect();
+    draw->AddRect(corner, far_corner, frame_colour);
+    ImGui::Dummy(ImVec2(plane_plot_size, plane_plot_size));
+}
+
+// A quantity of the history over time, from 0 to its largest value (or the
+// limit, when one is drawn), with the limit as a red line.
+void time_plot(const char* label, double HistorySample::*value, double limit)
+{
+    ImGui::TextUnformatted(label);
+    const ImVec2 corner = ImGui::GetCursorScreenPos();
+    const ImVec2 far_corner(corner.x + plane_plot_size, corner.y + time_plot_height);
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    draw->AddRectFilled(corner, far_corner, background);
+    const std::vector<HistorySample>& h = labo.history;
+    double top = limit > 0.0 ? limit * 1.5 : 0.0;
+    for (const HistorySample& sample : h)
+        if (std::isfinite(sample.*value)) top = std::max(top, sample.*value);
+    if (!(top > 0.0)) top = 1.0;
+    const double t0 = h.empty() ? 0.0 : h.front().t;
+    const double t1 = h.empty() ? 1.0 : std::max(h.back().t, t0 + 1.0);
+    auto at = [&](double t, double v) {
+        return ImVec2(corner.x + static_cast<float>((t - t0) / (t1 - t0)) * plane_plot_size,
+                      far_corner.y - static_cast<float>(v / top) * time_plot_height);
+    };
+    std::vector<ImVec2> points;
+    const size_t stride = stride_for(h, plane_plot_size);
+    for (size_t i = 0; i < h.size(); i += stride) points.push_back(at(h[i].t, h[i].*value));
+    if (!h.empty()) points.push_back(at(h.back().t, h.back().*value));
+    draw->PushClipRect(corner, far_corner, true);
+    draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, 1.5f);
+    if (limit > 0.0) {
+        draw->AddLine(at(t0, limit), at(t1, limit), limit_colour, 1.5f);
+        draw->AddText(ImVec2(corner.x + 4.0f, at(t0, limit).y - 16.0f), limit_colour,
+                      ("limite " + decimal_comma(limit, 2)).c_str());
+    }
+    draw->PopClipRect();
+    draw->AddRect(corner, far_corner, frame_colour);
+    ImGui::Dummy(ImVec2(plane_plot_size, time_plot_height));
+}
+
+}  // namespace
+
+void build_plots()
+{
+    const float width = ImGui::GetIO().DisplaySize.x;
+    ImGui::SetNextWindowPos(
+        ImVec2(width - plot_window_width - window_margin, ImGui::GetFrameHeight() + window_margin),
+        ImGuiCond_Always);
+    ImGui::SetNextWindowSize(ImVec2(plot_window_width, 0.0f), ImGuiCond_Always);
+    ImGui::Begin(u8"Le plan de l'orbite, vu de dessus", nullptr,
+                 ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
+                     ImGuiWindowFlags_NoFocusOnAppearing);
+    plane_plot();
+    ImGui::TextDisabled(u8"blanc : trajet   jaune : prédiction   points : poussées x y z");
+    time_plot("Distance au port", &HistorySample::port_distance, 0.0);
+    time_plot("Vitesse", &HistorySample::speed, labo.lesson.limits.max_speed);
+    ImGui::End();
+}
