@@ -1,9 +1,8 @@
 // Pacing with a made-up clock: the tests pass readings in and never wait.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include "pacing.h"
 #include "simulation.h"
@@ -76,7 +75,7 @@ TEST(Pacing, ALongStallOrABackwardClockCountsLittle)
         EXPECT_EQ(steps_due(pacing, 30.0, step_interval, false), most);
         EXPECT_EQ(steps_due(pacing, 29.0, step_interval, false), 0);
         EXPECT_EQ(steps_due(pacing, 29.0 + step_interval, step_interval, false),
-                  exponent == 0 ? 1 : 16);
+                  static_cast<int>(std::ldexp(1.0, exponent)));
     }
     // A run frozen by its verdict owes nothing, then or later.
     Pacing frozen;
@@ -89,11 +88,10 @@ TEST(Pacing, TheNextStepFallsDueWhenAnnounced)
 {
     Pacing pacing;
     steps_due(pacing, 0.0, step_interval, false);
-    EXPECT_NEAR(seconds_to_next_step(pacing, step_interval), step_interval, 1e-9);
     EXPECT_EQ(steps_due(pacing, 0.03, step_interval, false), 0);
     pace_faster(pacing);
     const double wait = seconds_to_next_step(pacing, step_interval);
-    EXPECT_NEAR(wait, 0.01, 1e-9);
+    EXPECT_NEAR(wait, (step_interval - 0.03) / 2.0, 1e-9);
     EXPECT_EQ(steps_due(pacing, 0.03 + wait * 0.99, step_interval, false), 0);
     EXPECT_EQ(steps_due(pacing, 0.03 + wait, step_interval, false), 1);
     EXPECT_TRUE(std::isinf(seconds_to_next_step(pacing, 0.0)));
@@ -104,16 +102,13 @@ TEST(Pacing, TheNextStepFallsDueWhenAnnounced)
 
 TEST(Pacing, SpeedFactorsFromOneEighthToSixteen)
 {
-    const std::vector<std::string> labels = {"x1/8", "x1/4", "x1/2", "x1", "x2", "x4", "x8", "x16"};
     Pacing pacing;
     for (int k = 0; k < 10; ++k) pace_slower(pacing);
     double factor = 0.125;
-    for (const std::string& label : labels) {
+    for (const char* label : {"x1/8", "x1/4", "x1/2", "x1", "x2", "x4", "x8", "x16", "x16"}) {
         EXPECT_EQ(speed_label(pacing), label);
-        EXPECT_EQ(speed_factor(pacing), factor);
+        EXPECT_EQ(speed_factor(pacing), std::min(factor, 16.0));
         pace_faster(pacing);
         factor *= 2.0;
     }
-    EXPECT_EQ(speed_label(pacing), "x16") << "no faster than x16";
-    EXPECT_EQ(pacing.speed_exponent, fastest_speed_exponent);
 }
