@@ -112,6 +112,8 @@ void glmRelease(Model* model);
 
 // Reads an OBJ file and its MTL library into a new model; ends the program when it cannot.
 Model* glmReadOBJ(const char* filename);
+// Threads glmReadOBJ may use on a large file; 0 (the default) uses every core.
+void glmSetReadThreads(unsigned count);
 // Replaces the materials with the library name beside model->filepath; needs model.
 void glmReadMTL(Model* model, const char* name);
 

@@ -117,14 +117,9 @@ public:
         const uint32_t usable = glm_usable_count(model->materialcount, model->materials);
         for (uint32_t i = 0; i < usable; ++i) by_name_.add(model->materials[i].name, i);
     }
-    // As glmFindMaterial: the index, or 0 with the message.
-    uint32_t find(const char* name) const
-    {
-        const uint32_t* found = by_name_.find(name);
-        if (found != nullptr) return *found;
-        glm_report_missing_material(name);
-        return 0;
-    }
+    // As glmFindMaterial without its message: the index, or null when missing.
+    // Safe to call from several threads at once.
+    const uint32_t* find(const char* name) const { return by_name_.find(name); }
 
 private:
     NameTable<uint32_t> by_name_;

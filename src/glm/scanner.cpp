@@ -98,14 +98,29 @@ bool read_all(std::FILE* file, size_t expected, LoadedText* text)
     return true;
 }
 
+// has_crlf over parts of the bytes on up to threads threads (a pair may
+// straddle two parts: each part looks one byte past its end).
+bool has_crlf_on_threads(const char* bytes, size_t size, unsigned threads)
+{
+    constexpr size_t min_part = size_t{1} << 22;
+    const size_t parts = std::max<size_t>(1, std::min<size_t>(threads, size / min_part));
+    std::unique_ptr<bool[]> found(new bool[parts]());
+    glm_run_parallel(parts, threads, [&](size_t k) {
+        const size_t first = size / parts * k;
+        const size_t last = k + 1 == parts ? size : std::min(size, size / parts * (k + 1) + 1);
+        found[k] = has_crlf(bytes + first, last - first);
+    });
+    return std::find(found.get(), found.get() + parts, true) != found.get() + parts;
+}
+
 // Maps a regular file read-only; a file with CR LF pairs is copied translated.
-bool map_file(int descriptor, size_t size, LoadedText* text)
+bool map_file(int descriptor, size_t size, LoadedText* text, unsigned threads)
 {
     void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
     if (mapped == MAP_FAILED) return false;
     std::unique_ptr<const char, MappingRelease> mapping(static_cast<const char*>(mapped),
                                                         MappingRelease{size});
-    if (!has_crlf(mapping.get(), size)) {
+    if (!has_crlf_on_threads(mapping.get(), size, threads)) {
         text->mapping = std::move(mapping);
         text->size = size;
         return true;
@@ -167,7 +182,7 @@ std::FILE* glm_open_regular(const char* path, LoadFailure* failure)
     return file;
 }
 
-bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure)
+bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure, unsigned threads)
 {
     std::unique_ptr<std::FILE, FileCloser> file(glm_open_regular(path, failure));
     if (!file) return false;
@@ -176,7 +191,7 @@ bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure)
     if (fstat(fileno(file.get()), &status) != 0) return false;
     size_t expected = static_cast<size_t>(status.st_size);
     // Mapping avoids both a copy and fresh zeroed pages for the whole file.
-    const bool loaded = (expected > 0 && map_file(fileno(file.get()), expected, text)) ||
+    const bool loaded = (expected > 0 && map_file(fileno(file.get()), expected, text, threads)) ||
                         read_all(file.get(), expected, text);
     if (loaded) *failure = LoadFailure::none;
     return loaded;

@@ -67,7 +67,8 @@ enum class LoadFailure {
 // ordinary open forever). Null on failure, with the reason in *failure.
 std::FILE* glm_open_regular(const char* path, LoadFailure* failure);
 // Loads a regular file; false, with the reason in *failure, when it cannot.
-bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure);
+// A large file is searched for CR LF pairs on up to threads threads.
+bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure, unsigned threads = 1);
 // The loaded bytes as the range the reading passes scan.
 inline ModelText glm_text_of(const LoadedText& text)
 {
