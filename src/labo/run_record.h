@@ -1,5 +1,21 @@
 // Run records for lab reports: every run, from a reset to its verdict or the
 // next reset, written as CSV, one row per step. tools/plot_run.py draws one.
+//
+// A record is UTF-8 text: comment lines "# key: value", the column line, one
+// row per step, and a closing comment line:
+//   # programme: Orvanel Labo
+//   # scenario: fo2                    the name part of the file name
+//   # titre: <the lesson's title, possibly empty>
+//   # unites: ul et ut, unités de longueur et de temps du scénario
+//   # dt: 0.005                        one line each, in this order, for dt, trois,
+//   ...                                Omega, X0, Y0, Z0, Xp0, Yp0, Zp0, p,
+//   # tolerance: 0.1                   vitesse_max and tolerance
+//   # carburant: <presses at the reset>
+//   temps (ut),x (ul),y (ul),z (ul),xp (ul/ut),...,verdict      (record_columns)
+//   0.05,0,-19.999,...,en_cours
+//   # verdict: arrime; <reason>        (just "# verdict: arrime" without a reason)
+// Numbers use '.' and ',' separates the columns; each is written in the
+// shortest form that reads back as exactly the value held (any locale).
 #ifndef ORVANEL_LABO_RUN_RECORD_H
 #define ORVANEL_LABO_RUN_RECORD_H
 
@@ -29,8 +45,9 @@ struct RecordRow {
 // An open record file; closed when the record goes.
 struct RunRecord {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{nullptr, &std::fclose};
-    std::string path;  // where it is written
-    long rows = 0;     // rows written so far
+    std::string path;                // where it is written
+    long rows = 0;                   // rows written so far
+    Outcome outcome = outcome_none;  // the verdict of the last row, for the closing line
 };
 
 // ---------------------------------------------------------------------------
@@ -50,16 +67,19 @@ double port_distance(const Motion& at);
 // The word written in the verdict column: "en_cours", "collision", "trop_vite",
 // "arrime", "perdu".
 const char* outcome_word(Outcome outcome);
-// Opens a new record in `folder` (created when missing) named after the clock
-// and the scenario (e.g. "2026-12-09_10-31-05_fo2.csv", never reusing a name),
-// writes its comment lines ('#': scenario, title, Omega, trois, limits, fuel)
-// and the column line. Returns false, with a French message in *why, when the
-// file cannot be made.
+// Opens a new record in `folder` (created when missing) named after the local
+// clock and the scenario (e.g. "2026-12-09_10-31-05_fo2.csv"; a name already
+// taken gets "-2", "-3", ...: no file is ever overwritten), writes its comment
+// lines and the column line. scenario_name may be the scenario file's path: its
+// stem is used, each character outside [A-Za-z0-9_-] made '_'. A record still
+// open is closed first, without a reason. Returns false, with a French message
+// in *why (when why is not null), when the file cannot be made.
 bool open_run_record(RunRecord& record, const std::string& folder, const std::string& scenario_name,
                      const Lesson& lesson, std::string* why);
-// Appends one row; nothing when the record is not open.
+// Appends one row and flushes it; nothing when the record is not open.
 void write_record_row(RunRecord& record, const RecordRow& row);
-// Writes the closing comment line with the verdict's reason and closes the file.
+// Writes the closing line "# verdict: <outcome_word of the last row>; <reason>"
+// and closes the file; nothing when the record is not open.
 void close_run_record(RunRecord& record, const std::string& reason);
 
 #endif
