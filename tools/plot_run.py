@@ -190,7 +190,7 @@ def draw_plane(ax, comments, rows, pressed):
 
     ax.set_xlabel("y (le long de l'orbite, ul)")
     ax.set_ylabel("x (radial, ul)")
-    ax.set_aspect("equal", adjustable="datalim")
+    ax.axis("equal")  # lengths true on both axes; the limits stretch to fit
     ax.grid(True, linewidth=0.3)
     # Straight down in the axes, whatever the zoom: the planet is towards -x.
     ax.annotate("", xy=(0.05, 0.04), xytext=(0.05, 0.2), xycoords="axes fraction",
@@ -237,11 +237,11 @@ def draw(comments, rows, output):
 
     pressed = presses(rows)
     figure = plt.figure(figsize=FIGURE_SIZE)
-    grid = figure.add_gridspec(2, 2, width_ratios=(1.3, 1.0))
-    draw_plane(figure.add_subplot(grid[:, 0]), comments, rows, pressed)
-    ax_distance = figure.add_subplot(grid[0, 1])
-    draw_times(ax_distance, figure.add_subplot(grid[1, 1], sharex=ax_distance), comments, rows,
-               pressed)
+    axes = figure.subplot_mosaic([["plan", "distance"], ["plan", "vitesse"]],
+                                 width_ratios=(1.3, 1.0))
+    axes["vitesse"].sharex(axes["distance"])
+    draw_plane(axes["plan"], comments, rows, pressed)
+    draw_times(axes["distance"], axes["vitesse"], comments, rows, pressed)
     name = comments.get("scenario", "")
     title = comments.get("titre", "")
     heading = " — ".join(part for part in (name, title) if part) or "Orvanel Labo"
