@@ -21,6 +21,7 @@ protected:
     void expect_unreadable(const std::string& text, const std::string& problem)
     {
         std::string path = dir.write("bad.obj", text);
+        expect_chunked_reading_same(path);
         EXPECT_EXIT(glmReadOBJ(path.c_str()), ::testing::ExitedWithCode(1),
                     "^glmReadOBJ\\(\\) failed: \"" + path + "\": " + problem);
     }

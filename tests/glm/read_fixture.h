@@ -13,16 +13,19 @@
 #include <vector>
 
 #include "capture.h"
+#include "chunked_reading.h"
 #include "glm.h"
 #include "model_builder.h"
 #include "temp_files.h"
 
 // Reads the OBJ file at path; what the reader printed goes to printed when given.
+// Every file read so is also read in chunks, and must read the same.
 inline ModelPtr read_model(const std::string& path, std::string* printed = nullptr)
 {
     ModelPtr model;
     const Console console = capture_console([&] { model.reset(glmReadOBJ(path.c_str())); });
     if (printed != nullptr) *printed = console.out;
+    expect_chunked_reading_same(path);
     return model;
 }
 
