@@ -3,12 +3,13 @@
 # (AddressSanitizer and UndefinedBehaviorSanitizer on) in build-fuzz/, then
 # runs each for its share of SECONDS (default 60 in all). The library sources
 # are compiled straight into each fuzzer. Any crash, sanitizer report, leak or
-# timeout fails the run; new corpus entries and artifacts stay in build-fuzz/.
+# timeout fails the run; new corpus entries and artifacts stay in build-fuzz/
+# (or in ORVANEL_FUZZ_OUT, for runs that must not share it).
 set -euo pipefail
 seconds="${1:-60}"
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
-out="$root/build-fuzz"
+out="${ORVANEL_FUZZ_OUT:-$root/build-fuzz}"
 mkdir -p "$out/obj" "$out/artifacts"
 
 cxx=""
@@ -18,7 +19,7 @@ done
 if [ -z "$cxx" ]; then echo "run_fuzz.sh: clang++ not found" >&2; exit 1; fi
 
 common=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wall -Wextra -Werror
-        -fsanitize=address,undefined -fno-sanitize-recover=all -I"$root/src/glm" -I"$here")
+        -fsanitize=address,undefined -fno-sanitize-recover=all -pthread -I"$root/src/glm" -I"$here")
 library=(model.cpp read_obj.cpp read_mtl.cpp scanner.cpp ppm.cpp geometry.cpp texcoords.cpp fuse.cpp)
 
 echo "== building the fuzzers ($cxx)"
