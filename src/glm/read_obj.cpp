@@ -807,10 +807,10 @@ void read_text(Model* model, const ModelText& text, const std::vector<const char
 }
 
 // Loads the file or ends reading with the loader's message.
-void load_or_fail(const char* filename, LoadedText* text, unsigned threads)
+void load_or_fail(const char* filename, LoadedText* text)
 {
     LoadFailure failure;
-    if (glm_load_text(filename, text, &failure, threads)) return;
+    if (glm_load_text(filename, text, &failure)) return;
     if (failure == LoadFailure::not_regular)
         std::fprintf(stderr,
                      "glmReadOBJ() failed: can't open data file \"%s\": not a regular file.\n",
@@ -861,7 +861,7 @@ void glmSetReadThreads(unsigned count) { read_threads = count; }
 Model* glm_read_obj_cut(const char* filename, const std::vector<size_t>& cuts, unsigned threads)
 {
     LoadedText loaded;
-    load_or_fail(filename, &loaded, threads);
+    load_or_fail(filename, &loaded);
     std::printf(": open data file \"%s\".\n", filename);
     // Owned here until complete, so an exit handler that throws frees it all.
     std::unique_ptr<Model> model(new Model());
@@ -881,7 +881,7 @@ Model* glmReadOBJ(const char* filename)
 {
     const unsigned threads = thread_limit();
     LoadedText loaded;
-    load_or_fail(filename, &loaded, threads);
+    load_or_fail(filename, &loaded);
     std::printf(": open data file \"%s\".\n", filename);
     std::unique_ptr<Model> model(new Model());
     model->filepath = filename;

@@ -49,30 +49,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Copies size bytes, turning every CR LF pair into LF as a text-mode stream
-// would (a lone CR stays); returns the bytes written.
-size_t copy_translating_line_ends(const char* from, size_t size, char* to)
-{
-    const char* const end = from + size;
-    char* out = to;
-    for (const char* in = from; in < end; ++in) {
-        if (*in == '\r' && in + 1 < end && in[1] == '\n') continue;
-        *out++ = *in;
-    }
-    return static_cast<size_t>(out - to);
-}
-
-bool has_crlf(const char* bytes, size_t size)
-{
-    const char* const end = bytes + size;
-    for (const char* p = bytes; p < end; ++p) {
-        p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
-        if (p == nullptr) return false;
-        if (p + 1 < end && p[1] == '\n') return true;
-    }
-    return false;
-}
-
 // Reads the whole stream into a private copy, growing it only for unsized files.
 bool read_all(std::FILE* file, size_t expected, LoadedText* text)
 {
@@ -92,42 +68,19 @@ bool read_all(std::FILE* file, size_t expected, LoadedText* text)
         if (got == 0) break;
     }
     if (std::ferror(file)) return false;
-    // Translating in place is safe: the output never runs ahead of the input.
-    text->size = copy_translating_line_ends(bytes.get(), used, bytes.get());
+    text->size = used;
     text->copy = std::move(bytes);
     return true;
 }
 
-// has_crlf over parts of the bytes on up to threads threads (a pair may
-// straddle two parts: each part looks one byte past its end).
-bool has_crlf_on_threads(const char* bytes, size_t size, unsigned threads)
-{
-    constexpr size_t min_part = size_t{1} << 22;
-    const size_t parts = std::max<size_t>(1, std::min<size_t>(threads, size / min_part));
-    std::unique_ptr<bool[]> found(new bool[parts]());
-    glm_run_parallel(parts, threads, [&](size_t k) {
-        const size_t first = size / parts * k;
-        const size_t last = k + 1 == parts ? size : std::min(size, size / parts * (k + 1) + 1);
-        found[k] = has_crlf(bytes + first, last - first);
-    });
-    return std::find(found.get(), found.get() + parts, true) != found.get() + parts;
-}
-
-// Maps a regular file read-only; a file with CR LF pairs is copied translated.
-bool map_file(int descriptor, size_t size, LoadedText* text, unsigned threads)
+// Maps a regular file read-only.
+bool map_file(int descriptor, size_t size, LoadedText* text)
 {
     void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
     if (mapped == MAP_FAILED) return false;
-    std::unique_ptr<const char, MappingRelease> mapping(static_cast<const char*>(mapped),
-                                                        MappingRelease{size});
-    if (!has_crlf_on_threads(mapping.get(), size, threads)) {
-        text->mapping = std::move(mapping);
-        text->size = size;
-        return true;
-    }
-    std::unique_ptr<char[]> bytes(new char[size]);
-    text->size = copy_translating_line_ends(mapping.get(), size, bytes.get());
-    text->copy = std::move(bytes);
+    text->mapping = std::unique_ptr<const char, MappingRelease>(static_cast<const char*>(mapped),
+                                                                MappingRelease{size});
+    text->size = size;
     return true;
 }
 
@@ -182,7 +135,7 @@ std::FILE* glm_open_regular(const char* path, LoadFailure* failure)
     return file;
 }
 
-bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure, unsigned threads)
+bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure)
 {
     std::unique_ptr<std::FILE, FileCloser> file(glm_open_regular(path, failure));
     if (!file) return false;
@@ -191,7 +144,7 @@ bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure, uns
     if (fstat(fileno(file.get()), &status) != 0) return false;
     size_t expected = static_cast<size_t>(status.st_size);
     // Mapping avoids both a copy and fresh zeroed pages for the whole file.
-    const bool loaded = (expected > 0 && map_file(fileno(file.get()), expected, text, threads)) ||
+    const bool loaded = (expected > 0 && map_file(fileno(file.get()), expected, text)) ||
                         read_all(file.get(), expected, text);
     if (loaded) *failure = LoadFailure::none;
     return loaded;
@@ -215,7 +168,11 @@ void glm_take_name(Scanner& s, char (&name)[name_buffer_size])
 void glm_take_group_name(Scanner& s, char (&name)[name_buffer_size])
 {
     std::string_view rest = glm_take_line(s);
-    if (!rest.empty()) rest.remove_suffix(1);
+    const size_t crlf = 2;
+    if (rest.size() >= crlf && rest.substr(rest.size() - crlf) == "\r\n")
+        rest.remove_suffix(crlf);
+    else if (!rest.empty())
+        rest.remove_suffix(1);
     copy_name(rest, name);
 }
 

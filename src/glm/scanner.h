@@ -7,8 +7,10 @@
 //  - numbers are "%f" and "%d" conversions, with what a failed conversion
 //    consumes (a sign, a partial "nan" or "inf", the "0x" of a hexadecimal
 //    number) and literal '/' matching that leaves a mismatch unread.
-// A CR LF pair is turned into a lone LF when the file is loaded, so a CR of
-// such a pair is never part of a token or a name.
+// Files are read as they are, CR LF line ends included: a CR is a blank, so it
+// never is part of a token, a number or a word, and a line skip that would
+// stop after the LF of a pair stops at the same next statement, before or
+// after the LF. Only the group name rule sees the CR, and drops it.
 // Private to the readers (and their tests); not part of the library surface.
 #ifndef ORVANEL_GLM_SCANNER_H
 #define ORVANEL_GLM_SCANNER_H
@@ -47,8 +49,8 @@ struct MappingRelease {
     void operator()(const char* first) const;
 };
 
-// A whole file in memory, CR LF pairs already turned into LF: the file itself
-// mapped read-only when it has no CR LF pair, otherwise a translated copy.
+// A whole file in memory: the file itself mapped read-only, or a copy of
+// what could be read when it cannot be mapped.
 struct LoadedText {
     std::unique_ptr<const char, MappingRelease> mapping;  // the mapped file, or none
     std::unique_ptr<char[]> copy;                         // the bytes read, or none
@@ -67,8 +69,7 @@ enum class LoadFailure {
 // ordinary open forever). Null on failure, with the reason in *failure.
 std::FILE* glm_open_regular(const char* path, LoadFailure* failure);
 // Loads a regular file; false, with the reason in *failure, when it cannot.
-// A large file is searched for CR LF pairs on up to threads threads.
-bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure, unsigned threads = 1);
+bool glm_load_text(const char* path, LoadedText* text, LoadFailure* failure);
 // The loaded bytes as the range the reading passes scan.
 inline ModelText glm_text_of(const LoadedText& text)
 {
@@ -171,8 +172,8 @@ GLM_ALWAYS_INLINE std::string_view glm_c_string_part(std::string_view text)
 // Name rule: of the rest of the line, the second blank-separated word if there
 // is one, otherwise the first, otherwise the empty name.
 void glm_take_name(Scanner& s, char (&name)[name_buffer_size]);
-// Group name rule: the rest of the line without its last byte (the line end),
-// leading blanks kept.
+// Group name rule: the rest of the line without its last byte (the line end,
+// both bytes of a CR LF), leading blanks kept.
 void glm_take_group_name(Scanner& s, char (&name)[name_buffer_size]);
 
 // ---------------------------------------------------------------------------

@@ -90,6 +90,32 @@ TEST(ParallelReading, SameAsOneThreadWithBordersAtEveryPlace)
     }
 }
 
+// The text with every line end written as CR LF, or as LF.
+std::string with_line_ends(const std::string& text, bool crlf)
+{
+    std::string lf;
+    for (size_t k = 0; k < text.size(); ++k)
+        if (!(text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n')) lf += text[k];
+    if (!crlf) return lf;
+    std::string written;
+    for (char c : lf) written += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return written;
+}
+
+TEST(ParallelReading, CrLfLineEndsReadAsLf)
+{
+    // Files are read as they are; a CR LF must read exactly as a LF.
+    TempDir dir;
+    dir.write("lib.mtl", with_line_ends(library, true));
+    for (const AwkwardFile& file : awkward_files) {
+        SCOPED_TRACE(file.what);
+        const std::string path = dir.write("ends.obj", with_line_ends(file.text, false));
+        const std::string lf = reading_record(path, {}, 1);
+        dir.write("ends.obj", with_line_ends(file.text, true));
+        EXPECT_EQ(first_difference(lf, reading_record(path, {}, 1)), "");
+    }
+}
+
 TEST(ParallelReading, LargeFileCutByTheReaderItselfOnAnyThreadCount)
 {
     TempDir dir;
