@@ -1,6 +1,7 @@
 // The teaching edition's runs: a lesson read, a run started from it, stepped
 // at the clock's pace, judged after every step and recorded row by row.
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "labo.h"
@@ -146,7 +147,11 @@ bool choose_lesson(const std::string& path)
 {
     LessonRead read = read_lesson_file(path);
     if (!read.ok) {
-        labo.load_error = read.error.message;
+        // Messages about the text name its line; the file is named here.
+        const std::string& message = read.error.message;
+        labo.load_error =
+            message.find(path) == std::string::npos ? path + " : " + message : message;
+        std::fprintf(stderr, "orvanel-labo: %s\n", labo.load_error.c_str());
         labo.chooser_shown = true;
         return false;
     }

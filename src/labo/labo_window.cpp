@@ -50,7 +50,9 @@ void on_tick(int)
 {
     timer_armed = false;
     const bool stepped = advance_run(clock_seconds());
-    if (stepped || labo.settle_frames > 0) glutPostRedisplay();
+    // A panel that appears (the verdict) is sized on its first frame and drawn on the next.
+    if (stepped) labo.settle_frames = frames_after_input;
+    if (labo.settle_frames > 0) glutPostRedisplay();
     keep_ticking();
 }
 

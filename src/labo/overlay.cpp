@@ -72,8 +72,9 @@ void speed_gauge(double speed, double limit)
     draw->AddLine(ImVec2(limit_x, corner.y - 2.0f),
                   ImVec2(limit_x, corner.y + speed_gauge_height + 2.0f), speed_limit_colour, 3.0f);
     ImGui::Dummy(ImVec2(width, speed_gauge_height));
-    ImGui::SameLine(limit_x - corner.x + 4.0f);
-    ImGui::TextColored(colour_bad, "limite %s", num(limit).c_str());
+    // The label stands under the line, from it towards the right.
+    ImGui::SetCursorPosX(ImGui::GetCursorPosX() + (limit_x - corner.x) - 2.0f);
+    ImGui::TextColored(colour_bad, "^ limite %s", num(limit).c_str());
 }
 
 void since_last_press_line()
@@ -87,7 +88,7 @@ void since_last_press_line()
     if (scenario.Omega != 0.0) {
         line += " (" + num(since * std::fabs(scenario.Omega) / two_pi) + " orbite)";
     }
-    text(line);
+    ImGui::TextWrapped("%s", line.c_str());
 }
 
 void build_instruments()
@@ -147,7 +148,9 @@ void build_chooser()
     ImGui::SetNextWindowFocus();
     ImGui::Begin("Choisir un cas", nullptr,
                  ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
-    text(u8"Chaque cas part d'un état différent. Cliquez (ou tapez son numéro) pour commencer.");
+    ImGui::TextWrapped("%s",
+                       u8"Chaque cas part d'un état différent. Cliquez (ou tapez son "
+                       u8"numéro) pour commencer.");
     int number = 1;
     for (const ShippedCase& shipped : shipped_cases) {
         ImGui::Separator();

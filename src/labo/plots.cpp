@@ -21,6 +21,7 @@ constexpr float press_radius = 4.0f;
 constexpr float chaser_radius = 4.5f;
 constexpr int dash_points = 4;  // the predicted coast: dashes of this many points
 constexpr double contact_half_width_shown = 0.4;
+constexpr double plot_headroom = 1.1;  // the largest value stands below the plot's top
 
 const ImU32 background = IM_COL32(15, 15, 25, 255);
 const ImU32 frame_colour = IM_COL32(90, 90, 110, 255);
@@ -133,7 +134,7 @@ void plane_plot()
     draw->AddRectFilled(corner, far_corner, background);
     draw->PushClipRect(corner, far_corner, true);
     draw_target(draw, view);
-    draw_coast(draw, view);
+    if (!labo.ended) draw_coast(draw, view);
     draw_path(draw, view);
     for (const PressMark& press : labo.presses) {
         const int axis = std::clamp(press.axis, 0, 2);
@@ -160,6 +161,7 @@ void time_plot(const char* label, double HistorySample::*value, double limit)
     double top = limit > 0.0 ? limit * 1.5 : 0.0;
     for (const HistorySample& sample : h)
         if (std::isfinite(sample.*value)) top = std::max(top, sample.*value);
+    top *= plot_headroom;
     if (!(top > 0.0)) top = 1.0;
     const double t0 = h.empty() ? 0.0 : h.front().t;
     const double t1 = h.empty() ? 1.0 : std::max(h.back().t, t0 + 1.0);
@@ -196,7 +198,11 @@ void build_plots()
                  ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
                      ImGuiWindowFlags_NoFocusOnAppearing);
     plane_plot();
-    ImGui::TextDisabled(u8"blanc : trajet   jaune : prédiction   points : poussées x y z");
+    ImGui::PushTextWrapPos(0.0f);
+    ImGui::TextDisabled(
+        u8"blanc : trajet, jaune : prédiction, points : poussées selon x "
+        u8"(rouge), y (vert), z (bleu)");
+    ImGui::PopTextWrapPos();
     time_plot("Distance au port", &HistorySample::port_distance, 0.0);
     time_plot("Vitesse", &HistorySample::speed, labo.lesson.limits.max_speed);
     ImGui::End();

@@ -14,7 +14,8 @@ constexpr GLfloat coast_line_width = 2.0f;
 
 void draw_predicted_coast()
 {
-    if (labo.prediction.size() < 2) return;
+    // After a verdict the run is over: there is nowhere left to go.
+    if (labo.ended || labo.prediction.size() < 2) return;
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);
     glEnable(GL_LINE_STIPPLE);
