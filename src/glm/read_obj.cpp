@@ -828,15 +828,19 @@ unsigned thread_limit()
     return std::max(threads, 1u);
 }
 
-// Chunk borders for threads chunks of about equal size, at the start of a
-// line that cannot continue the statement before it (a line that starts with
-// a number, a sign or a blank might be the rest of a face or of a vertex).
+// Chunk borders for a few chunks per thread, of about equal size, at the
+// start of a line that cannot continue the statement before it (a line that
+// starts with a number, a sign or a blank might be the rest of a face or of
+// a vertex). With more chunks than threads, a thread slowed down by another
+// program leaves its share to the others.
 std::vector<const char*> choose_bounds(const ModelText& text, unsigned threads)
 {
     constexpr size_t search_limit = 4096;  // bytes looked at beyond the even cut
+    constexpr size_t chunks_per_thread = 4;
     const size_t size = static_cast<size_t>(text.end - text.begin);
     std::vector<const char*> bounds;
-    const size_t chunks = std::min<size_t>(threads, size / min_chunk_bytes);
+    if (threads < 2) return bounds;
+    const size_t chunks = std::min<size_t>(chunks_per_thread * threads, size / min_chunk_bytes);
     for (size_t k = 1; k < chunks; ++k) {
         const char* even = text.begin + size / chunks * k;
         const char* bound = nullptr;
