@@ -4,10 +4,11 @@
 # 800. Each figure is the process's user + system time over a window of
 # wall-clock time (all its threads, the renderer's included), read from
 # /proc/PID/stat: 100 % is one core.
-#   bench/cpu_share.sh [SECONDS]    (default 10; builds must exist in build/)
+#   bench/cpu_share.sh [SECONDS [BUILD_DIR]]    (defaults 10 and build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
+build=${2:-build}
 display=:79
 Xvfb "$display" -screen 0 1024x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -54,6 +55,6 @@ measure() {
     echo "$label paused: $(share "$pid") %"
     kill "$pid"
 }
-measure "orvanel-labo x1 " "Orvanel Labo" "" build/orvanel-labo data/fo2.in
-measure "orvanel-labo x16" "Orvanel Labo" "S S S S" build/orvanel-labo data/fo2.in
-measure "orvanel (classic)" "Orvanel\\* \\*" "" build/orvanel
+measure "orvanel-labo x1 " "Orvanel Labo" "" "$build/orvanel-labo" data/fo2.in
+measure "orvanel-labo x16" "Orvanel Labo" "S S S S" "$build/orvanel-labo" data/fo2.in
+measure "orvanel (classic)" "Orvanel\\* \\*" "" "$build/orvanel"

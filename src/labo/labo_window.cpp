@@ -20,7 +20,7 @@
 namespace {
 
 constexpr const char* labo_window_title = "Orvanel Labo";
-constexpr unsigned frame_period_ms = 16;  // about 60 frames per second at most
+constexpr unsigned frame_period_ms = 33;  // 30 frames per second at most: smooth, and light
 constexpr int frames_after_input = 2;     // ImGui settles hover and clicks over two frames
 constexpr float font_size = 16.0f;
 const char* const font_files[] = {
@@ -50,9 +50,10 @@ void on_tick(int)
 {
     timer_armed = false;
     const bool stepped = advance_run(clock_seconds());
-    // A panel that appears (the verdict) is sized on its first frame and drawn on the next.
-    if (stepped) labo.settle_frames = frames_after_input;
-    if (labo.settle_frames > 0) glutPostRedisplay();
+    // One frame per batch of steps; but the verdict's panel, appearing, is sized
+    // on its first frame and drawn on the next.
+    if (stepped && labo.ended) labo.settle_frames = frames_after_input;
+    if (stepped || labo.settle_frames > 0) glutPostRedisplay();
     keep_ticking();
 }
 
