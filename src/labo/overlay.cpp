@@ -19,6 +19,8 @@ constexpr float verdict_width = 460.0f;
 constexpr float speed_gauge_height = 18.0f;
 constexpr double gauge_span_over_limit = 2.0;  // the speed gauge shows twice the limit
 constexpr double two_pi = 6.283185307179586;
+constexpr float pause_font_size = 56.0f;
+constexpr float pause_top = 320.0f;  // pixels from the top of the window, under the panel
 constexpr size_t path_field_size = 512;
 
 const ImVec4 colour_good(0.35f, 0.9f, 0.4f, 1.0f);
@@ -118,6 +120,16 @@ void build_instruments()
     text("Vitesse du temps : " + speed_label(labo.pacing) + "   (s / S)");
     if (s.paused != 0) ImGui::TextColored(colour_pause, "PAUSE  (p pour reprendre)");
     ImGui::End();
+}
+
+// PAUSE in large letters under the instruments, where no one can miss it.
+void show_pause()
+{
+    ImFont* font = ImGui::GetFont();
+    const char* word = "PAUSE";
+    const ImVec2 at(2.0f * margin, pause_top);
+    ImGui::GetForegroundDrawList()->AddText(font, pause_font_size, at,
+                                            ImGui::ColorConvertFloat4ToU32(colour_pause), word);
 }
 
 void build_verdict()
@@ -230,6 +242,7 @@ void build_overlay()
         build_instruments();
         build_plots();
         if (labo.ended) build_verdict();
+        if (simulation.paused != 0) show_pause();
     }
     if (labo.help_shown) build_help();
     if (labo.chooser_shown) build_chooser();

@@ -82,12 +82,17 @@ protected:
 
 TEST_F(LaboWindowTest, ChooserStartsACaseWhosePlotShowsPathAndPredictedCoast)
 {
-    start(run, {});
-    const Screenshot chooser = shot_when(run, [](const Screenshot& s) {
-        return count_pixels(s, 120, 150, 680, 650, is_title_bar) > 1000;
-    });
-    EXPECT_GT(count_pixels(chooser, 120, 150, 680, 650, is_title_bar), 1000)
-        << "the chooser's window stands in the middle";
+    // A teacher's file with a mistake: the chooser opens with the message in red.
+    dir.write("world/faute.in", lesson_text("Faute", -20.0, 0.0) + "Omega = 0,2,5\n");
+    start(run, {"faute.in"});
+    auto chooser_with_message = [](const Screenshot& s) {
+        return count_pixels(s, 120, 100, 680, 700, is_title_bar) > 1000 &&
+               count_pixels(s, 120, 100, 680, 700, is_verdict_red) > 100;
+    };
+    const Screenshot chooser = shot_when(run, chooser_with_message);
+    EXPECT_TRUE(chooser_with_message(chooser)) << "the chooser shows why the file was refused";
+    EXPECT_NE(read_file(run.stderr_path).find("faute.in : ligne 13"), std::string::npos)
+        << read_file(run.stderr_path);
     EXPECT_EQ(count_pixels(chooser, plot_left, plot_top, 800, plot_bottom, is_coast_yellow), 0)
         << "no plot before a case is chosen";
 
