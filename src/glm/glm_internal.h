@@ -1,7 +1,9 @@
 // What the library's own files share beyond glm.h: the reader's entry with
-// chosen chunk borders, a way to run work on several threads, the replaceable exit, and the bounds
-// every operation puts on a model's arrays before walking them. Private to the library (and to the
-// tests, benchmarks and fuzz harnesses that link glm_internals); not part of the library surface.
+// chosen chunk borders, a way to run work on several threads, the
+// replaceable exit, and the bounds every operation puts on a model's arrays
+// before walking them.
+// Private to the library (and to the tests, benchmarks and fuzz harnesses
+// that link glm_internals); not part of the library surface.
 #ifndef ORVANEL_GLM_INTERNAL_H
 #define ORVANEL_GLM_INTERNAL_H
 
