@@ -20,6 +20,16 @@ constexpr double smallest_span = 4.0;  // the plane plot never zooms in further
 constexpr float press_radius = 4.0f;
 constexpr float chaser_radius = 4.5f;
 constexpr int dash_points = 4;  // the predicted coast: dashes of this many points
+constexpr float line_width = 1.5f;
+constexpr float port_radius = 3.0f;
+constexpr float chaser_ring_width = 2.0f;
+constexpr float points_per_pixel = 2.0f;  // of a long history, as many as drawn
+// The arrow towards the planet, in the plot's lower left corner (pixels).
+constexpr float arrow_inset = 10.0f;
+constexpr float arrow_length = 30.0f;
+constexpr float arrow_head = 8.0f;
+constexpr float arrow_width = 2.0f;
+constexpr float label_gap = 4.0f;
 constexpr double contact_half_width_shown = 0.4;
 constexpr double plot_headroom = 1.1;  // the largest value stands below the plot's top
 
@@ -82,7 +92,7 @@ PlaneView fit_plane(ImVec2 corner, float size)
 template <typename Point>
 size_t stride_for(const std::vector<Point>& points, float pixels)
 {
-    const size_t wanted = static_cast<size_t>(std::max(1.0f, pixels * 2.0f));
+    const size_t wanted = static_cast<size_t>(std::max(1.0f, pixels * points_per_pixel));
     return std::max<size_t>(1, points.size() / wanted);
 }
 
@@ -94,7 +104,7 @@ void draw_path(ImDrawList* draw, const PlaneView& view)
         points.push_back(view.at(labo.history[i].x, labo.history[i].y));
     if (!labo.history.empty())
         points.push_back(view.at(labo.history.back().x, labo.history.back().y));
-    draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, 1.5f);
+    draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, line_width);
 }
 
 void draw_coast(ImDrawList* draw, const PlaneView& view)
@@ -104,7 +114,7 @@ void draw_coast(ImDrawList* draw, const PlaneView& view)
         std::vector<ImVec2> dash;
         for (size_t i = start; i < coast.size() && i <= start + dash_points; ++i)
             dash.push_back(view.at(coast[i].motion.x, coast[i].motion.y));
-        draw->AddPolyline(dash.data(), static_cast<int>(dash.size()), coast_colour, 0, 1.5f);
+        draw->AddPolyline(dash.data(), static_cast<int>(dash.size()), coast_colour, 0, line_width);
     }
 }
 
@@ -112,17 +122,21 @@ void draw_target(ImDrawList* draw, const PlaneView& view)
 {
     draw->AddRectFilled(view.at(contact_half_width, -contact_half_length),
                         view.at(-contact_half_width, contact_half_length), target_colour);
-    draw->AddCircleFilled(view.at(0.0, port_y), 3.0f, port_colour);
+    draw->AddCircleFilled(view.at(0.0, port_y), port_radius, port_colour);
 }
 
 void draw_planet_direction(ImDrawList* draw, const PlaneView& view)
 {
-    const float left = view.corner.x + 10.0f;
-    const float bottom = view.corner.y + view.size - 8.0f;
-    draw->AddLine(ImVec2(left, bottom - 30.0f), ImVec2(left, bottom), planet_colour, 2.0f);
-    draw->AddTriangleFilled(ImVec2(left - 5.0f, bottom - 8.0f), ImVec2(left + 5.0f, bottom - 8.0f),
-                            ImVec2(left, bottom), planet_colour);
-    draw->AddText(ImVec2(left + 8.0f, bottom - 18.0f), planet_colour, u8"planète");
+    const float left = view.corner.x + arrow_inset;
+    const float bottom = view.corner.y + view.size - arrow_inset;
+    const float half_head = arrow_head * 0.5f;
+    draw->AddLine(ImVec2(left, bottom - arrow_length), ImVec2(left, bottom), planet_colour,
+                  arrow_width);
+    draw->AddTriangleFilled(ImVec2(left - half_head, bottom - arrow_head),
+                            ImVec2(left + half_head, bottom - arrow_head), ImVec2(left, bottom),
+                            planet_colour);
+    const float text_top = bottom - arrow_length * 0.5f - ImGui::GetFontSize() * 0.5f;
+    draw->AddText(ImVec2(left + arrow_head, text_top), planet_colour, u8"planète");
 }
 
 void plane_plot()
@@ -141,7 +155,7 @@ void plane_plot()
         draw->AddCircleFilled(view.at(press.x, press.y), press_radius, press_colours[axis]);
     }
     const SimulationState& s = simulation;
-    draw->AddCircle(view.at(s.x, s.y), chaser_radius, chaser_colour, 0, 2.0f);
+    draw->AddCircle(view.at(s.x, s.y), chaser_radius, chaser_colour, 0, chaser_ring_width);
     draw_planet_direction(draw, view);
     draw->PopClipRect();
     draw->AddRect(corner, far_corner, frame_colour);
@@ -174,10 +188,11 @@ void time_plot(const char* label, double HistorySample::*value, double limit)
     for (size_t i = 0; i < h.size(); i += stride) points.push_back(at(h[i].t, h[i].*value));
     if (!h.empty()) points.push_back(at(h.back().t, h.back().*value));
     draw->PushClipRect(corner, far_corner, true);
-    draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, 1.5f);
+    draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, line_width);
     if (limit > 0.0) {
-        draw->AddLine(at(t0, limit), at(t1, limit), limit_colour, 1.5f);
-        draw->AddText(ImVec2(corner.x + 4.0f, at(t0, limit).y - 16.0f), limit_colour,
+        draw->AddLine(at(t0, limit), at(t1, limit), limit_colour, line_width);
+        const float text_top = at(t0, limit).y - ImGui::GetFontSize() - label_gap;
+        draw->AddText(ImVec2(corner.x + label_gap, text_top), limit_colour,
                       ("limite " + decimal_comma(limit, 2)).c_str());
     }
     draw->PopClipRect();
