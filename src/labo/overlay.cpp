@@ -209,7 +209,11 @@ const char* const key_lines[] = {
 
 void bullet_lines(const char* const* lines, size_t count)
 {
-    for (size_t i = 0; i < count; ++i) ImGui::BulletText("%s", lines[i]);
+    // BulletText does not wrap; a bullet then wrapped text does.
+    for (size_t i = 0; i < count; ++i) {
+        ImGui::Bullet();
+        ImGui::TextWrapped("%s", lines[i]);
+    }
 }
 
 void build_help()
