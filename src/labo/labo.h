@@ -57,6 +57,7 @@ struct LaboState {
     RunEnd end;                          // the verdict and its facts, once ended
     RunRecord record;
     std::string record_note;  // where the record goes, or why it cannot be written
+    std::string figure_note;  // the figure drawn from the finished record, or why none
 
     // What the window shows.
     bool chooser_shown = true;

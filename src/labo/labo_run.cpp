@@ -2,7 +2,10 @@
 // at the clock's pace, judged after every step and recorded row by row.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+
+#include <unistd.h>
 
 #include "labo.h"
 #include "simulation.h"
@@ -27,6 +30,7 @@ const ShippedCase shipped_cases[shipped_case_count] = {
 namespace {
 
 constexpr double no_press = -1.0;
+constexpr const char* figure_tool = "tools/plot_run.py";  // relative to the working folder
 
 Motion current_motion()
 {
@@ -92,6 +96,22 @@ RecordRow row_now(double fx, double fy, double fz)
         s.outcome};
 }
 
+// Draws the finished record's figure beside it, in the background: matplotlib
+// takes a second or two to start, and the window must not wait for it.
+void start_figure(const std::string& record_path)
+{
+    if (access(figure_tool, X_OK) != 0) {
+        labo.figure_note = std::string(u8"pas de figure : ") + figure_tool + " absent";
+        return;
+    }
+    // Record names hold only letters, digits, '_', '-', '.' and '/': safe within quotes.
+    const std::string command =
+        std::string(figure_tool) + " '" + record_path + "' >/dev/null 2>&1 &";
+    const int ignored = std::system(command.c_str());
+    (void)ignored;
+    labo.figure_note = std::filesystem::path(record_path).replace_extension(".png").string();
+}
+
 void step_once()
 {
     SimulationState& s = simulation;
@@ -101,7 +121,11 @@ void step_once()
     judge_step();
     write_record_row(labo.record, row_now(fx, fy, fz));
     keep_history(sample_now());
-    if (labo.ended) finish_record(verdict_reason(labo.end));
+    if (labo.ended) {
+        const bool recorded = static_cast<bool>(labo.record.file);
+        finish_record(verdict_reason(labo.end));
+        if (recorded) start_figure(labo.record.path);
+    }
 }
 
 void open_record()
@@ -138,6 +162,7 @@ void restart_lesson()
     labo.last_press_time = no_press;
     labo.ended = false;
     labo.end = RunEnd{};
+    labo.figure_note.clear();
     open_record();
     write_record_row(labo.record, row_now(0.0, 0.0, 0.0));
     update_prediction();

@@ -147,6 +147,7 @@ void build_verdict()
     ImGui::TextWrapped("%s", verdict_costs(labo.end).c_str());
     if (!labo.record_note.empty())
         ImGui::TextWrapped("Enregistrement : %s", labo.record_note.c_str());
+    if (!labo.figure_note.empty()) ImGui::TextWrapped("Figure : %s", labo.figure_note.c_str());
     text(u8"k : recommencer      c : choisir un autre cas");
     ImGui::End();
 }

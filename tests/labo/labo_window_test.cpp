@@ -48,10 +48,13 @@ protected:
     void SetUp() override
     {
         if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
-        // A folder of its own: the shipped cases, models and help, and runs/ for records.
+        // A folder of its own: the shipped cases, models and help, the figure
+        // tool, and runs/ for records.
         world = dir.file("world");
         const std::string data = std::string(ORVANEL_SOURCE_DIR) + "/data";
-        run_command("mkdir -p '" + world + "' && cp -r '" + data + "' '" + world + "/'");
+        const std::string tools = std::string(ORVANEL_SOURCE_DIR) + "/tools";
+        run_command("mkdir -p '" + world + "/tools' && cp -r '" + data + "' '" + world +
+                    "/' && cp '" + tools + "/plot_run.py' '" + world + "/tools/'");
     }
 
     void start(ProgramRun& program, const std::vector<std::string>& arguments)
@@ -133,6 +136,17 @@ TEST_F(LaboWindowTest, ContactTooFastShowsItsReasonAndEndsTheRunRecord)
     }
     EXPECT_NE(record.find("# verdict: trop_vite"), std::string::npos) << record;
     EXPECT_NE(record.find("0,30 > 0,12"), std::string::npos) << "the reason with its margin";
+
+    // The figure for the report is drawn beside the record, in the background.
+    std::string figure;
+    const auto figure_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (figure.compare(0, 4, "\x89PNG") != 0 &&
+           std::chrono::steady_clock::now() < figure_deadline) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(world + "/runs", error))
+            if (entry.path().extension() == ".png") figure = read_file(entry.path().string());
+    }
+    EXPECT_EQ(figure.compare(0, 4, "\x89PNG"), 0) << "no figure beside the record";
 }
 
 // Rows of the instrument panel's first text line where two screenshots differ.
