@@ -88,6 +88,10 @@ void restart_lesson();
 bool advance_run(double now);
 // True while simulated time should flow (a lesson, no verdict, no pause, no chooser).
 bool run_is_flowing();
+// 'p' and the menu: pauses or resumes, time starting afresh either way.
+void toggle_pause();
+// 'c' and the menu: shows or hides the case chooser (the run waits while it shows).
+void toggle_chooser();
 // After a thrust press: fuel cut-off and a prediction showing the press's effect.
 void after_press();
 // Recomputes the predicted coast from the current state and pending thrust.

@@ -80,8 +80,7 @@ void judge_step()
     SimulationState& s = simulation;
     const Outcome decided = decide_outcome(s.x, s.y, s.z, s.xp, s.yp, s.zp, labo.lesson.limits);
     if (decided == outcome_none) return;
-    if (decided != outcome_lost) s.interval = 0.0;
-    s.outcome = decided;
+    record_outcome(decided);
     labo.ended = true;
     labo.end = RunEnd{decided, current_motion(), labo.lesson.limits, fuel_used(),
                       s.temps - labo.history.front().t};
@@ -200,6 +199,18 @@ bool advance_run(double now)
     for (int i = 0; i < due && !labo.ended; ++i) step_once();
     if (due > 0) update_prediction();
     return due > 0;
+}
+
+void toggle_pause()
+{
+    simulation.paused = simulation.paused != 0 ? 0 : 1;
+    restart_pacing(labo.pacing);
+}
+
+void toggle_chooser()
+{
+    labo.chooser_shown = !labo.chooser_shown;
+    restart_pacing(labo.pacing);
 }
 
 void after_press()

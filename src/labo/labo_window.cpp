@@ -124,8 +124,7 @@ bool labo_key(unsigned char key)
     }
     switch (key) {
         case 'c':
-            labo.chooser_shown = !labo.chooser_shown;
-            restart_pacing(labo.pacing);
+            toggle_chooser();
             return true;
         case 'h':
             labo.help_shown = !labo.help_shown;
@@ -143,8 +142,7 @@ bool labo_key(unsigned char key)
             restart_lesson();
             return true;
         case 'p':
-            simulation.paused = simulation.paused != 0 ? 0 : 1;
-            restart_pacing(labo.pacing);
+            toggle_pause();
             return true;
         case key_escape:
         case 'Q':

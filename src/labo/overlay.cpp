@@ -48,12 +48,9 @@ std::string lesson_title()
 void build_menu_bar()
 {
     if (!ImGui::BeginMainMenuBar()) return;
-    if (ImGui::MenuItem("Choisir un cas", "c")) labo.chooser_shown = !labo.chooser_shown;
+    if (ImGui::MenuItem("Choisir un cas", "c")) toggle_chooser();
     if (ImGui::MenuItem("Recommencer", "k")) restart_lesson();
-    if (ImGui::MenuItem(simulation.paused != 0 ? "Reprendre" : "Pause", "p")) {
-        simulation.paused = simulation.paused != 0 ? 0 : 1;
-        restart_pacing(labo.pacing);
-    }
+    if (ImGui::MenuItem(simulation.paused != 0 ? "Reprendre" : "Pause", "p")) toggle_pause();
     if (ImGui::MenuItem("Aide", "h")) labo.help_shown = !labo.help_shown;
     ImGui::EndMainMenuBar();
 }

@@ -59,13 +59,16 @@ Outcome decide_outcome(double x, double y, double z, double xp, double yp, doubl
     return chaser_speed(xp, yp, zp) < limits.max_speed ? outcome_docked : outcome_too_fast;
 }
 
-void judge_outcome(double x, double y, double z, double xp, double yp, double zp)
+void record_outcome(Outcome decided)
 {
-    SimulationState& s = simulation;
-    const Outcome decided = decide_outcome(x, y, z, xp, yp, zp, VerdictLimits{});
     // A contact freezes the run; a verdict already taken stays until the next
     // reset, whatever the chaser does after it.
     if (decided == outcome_none) return;
-    if (decided != outcome_lost) s.interval = 0.0;
-    s.outcome = decided;
+    if (decided != outcome_lost) simulation.interval = 0.0;
+    simulation.outcome = decided;
+}
+
+void judge_outcome(double x, double y, double z, double xp, double yp, double zp)
+{
+    record_outcome(decide_outcome(x, y, z, xp, yp, zp, VerdictLimits{}));
 }

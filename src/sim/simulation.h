@@ -146,5 +146,8 @@ void judge_outcome(double x, double y, double z, double xp, double yp, double zp
 // judge_outcome records, without touching the simulation.
 Outcome decide_outcome(double x, double y, double z, double xp, double yp, double zp,
                        const VerdictLimits& limits);
+// Records a verdict as judge_outcome does: a contact freezes the run (interval
+// 0.0); outcome_none changes nothing.
+void record_outcome(Outcome decided);
 
 #endif

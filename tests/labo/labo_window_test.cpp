@@ -21,20 +21,6 @@ bool is_coast_yellow(int r, int g, int b) { return r > 200 && g > 170 && g < 235
 bool is_path_white(int r, int g, int b) { return r > 215 && g > 215 && b > 215; }
 bool is_verdict_red(int r, int g, int b) { return r > 200 && g < 120 && b < 110 && g > 50; }
 
-int count_pixels(const Screenshot& shot, int left, int top, int right, int bottom,
-                 bool (*accept)(int, int, int))
-{
-    int count = 0;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            int r, g, b;
-            shot.at(x, y, &r, &g, &b);
-            if (accept(r, g, b)) ++count;
-        }
-    }
-    return count;
-}
-
 // A lesson with Omega 0 and the given start along the docking axis.
 std::string lesson_text(const std::string& title, double y0, double yp0)
 {

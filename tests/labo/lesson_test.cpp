@@ -10,6 +10,7 @@
 
 #include "capture.h"
 #include "lesson.h"
+#include "sim_fixture.h"
 #include "temp_files.h"
 
 namespace {
@@ -38,21 +39,6 @@ std::string with_line(size_t number, const std::string& replacement)
     return joined(lines);
 }
 
-void expect_same_values(const Scenario& a, const Scenario& b)
-{
-    EXPECT_EQ(a.dt, b.dt);
-    EXPECT_EQ(a.nx, b.nx);
-    EXPECT_EQ(a.trois, b.trois);
-    EXPECT_EQ(a.Omega, b.Omega);
-    EXPECT_EQ(a.X0, b.X0);
-    EXPECT_EQ(a.Y0, b.Y0);
-    EXPECT_EQ(a.Z0, b.Z0);
-    EXPECT_EQ(a.Xp0, b.Xp0);
-    EXPECT_EQ(a.Yp0, b.Yp0);
-    EXPECT_EQ(a.Zp0, b.Zp0);
-    EXPECT_EQ(a.p, b.p);
-}
-
 }  // namespace
 
 TEST(Lesson, EveryAcceptedFormReadsTheClassicValues)
@@ -75,7 +61,7 @@ TEST(Lesson, EveryAcceptedFormReadsTheClassicValues)
         SCOPED_TRACE(what);
         const LessonRead read = parse_lesson(text);
         ASSERT_TRUE(read.ok) << read.error.message;
-        expect_same_values(read.lesson.values, parse_lesson(classic).lesson.values);
+        expect_same_scenario(read.lesson.values, parse_lesson(classic).lesson.values);
         EXPECT_EQ(read.lesson.title, "");
         EXPECT_EQ(read.lesson.fuel, initial_reserve);
         EXPECT_EQ(read.lesson.limits.max_speed, max_docking_speed);
@@ -190,7 +176,7 @@ TEST(Lesson, ClassicFilesReadAlikeByBothReaders)
         quietly([&] { read_scenario(path.c_str(), classic_read); });
         const LessonRead read = read_lesson_file(path);
         ASSERT_TRUE(read.ok) << read.error.message;
-        expect_same_values(read.lesson.values, classic_read);
+        expect_same_scenario(read.lesson.values, classic_read);
     }
 }
 

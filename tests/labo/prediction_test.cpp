@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "../sim/cw_reference.h"
+#include "cw_reference.h"
 #include "prediction.h"
 #include "simulation.h"
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "run_record.h"
+#include "sim_fixture.h"
 #include "temp_files.h"
 
 namespace {
@@ -24,17 +25,8 @@ Lesson fo2_lesson()
     return lesson;
 }
 
-// Every test starts and ends with the program-wide records as before a reset.
-class RunRecordTest : public ::testing::Test {
+class RunRecordTest : public SimTest {
 protected:
-    void SetUp() override { restore(); }
-    void TearDown() override { restore(); }
-    static void restore()
-    {
-        simulation = SimulationState{};
-        scenario = Scenario{};
-    }
-
     // Flies `steps` steps of fo2 with a press (GLUT key code) at the given
     // steps, recording each; returns the rows written, closed with `reason`.
     std::vector<RecordRow> record_run(int steps, const std::vector<std::pair<int, int>>& presses,
@@ -67,7 +59,6 @@ protected:
         return rows;
     }
 
-    TempDir dir_;
     RunRecord record_;
 };
 

@@ -12,21 +12,6 @@ const char* const one_item_per_line =
     "dt=0.01\nnx=7\ntrois=2.5\nOmega=0.25\nX0=1.5\nY0=-12\nZ0=0.75\n"
     "Xp0=0.125\nYp0=-0.5\nZp0=0.0625\np=0.5\n";
 
-void expect_same_scenario(const Scenario& a, const Scenario& b)
-{
-    EXPECT_EQ(a.dt, b.dt);
-    EXPECT_EQ(a.nx, b.nx);
-    EXPECT_EQ(a.trois, b.trois);
-    EXPECT_EQ(a.Omega, b.Omega);
-    EXPECT_EQ(a.X0, b.X0);
-    EXPECT_EQ(a.Y0, b.Y0);
-    EXPECT_EQ(a.Z0, b.Z0);
-    EXPECT_EQ(a.Xp0, b.Xp0);
-    EXPECT_EQ(a.Yp0, b.Yp0);
-    EXPECT_EQ(a.Zp0, b.Zp0);
-    EXPECT_EQ(a.p, b.p);
-}
-
 Scenario read_quietly(const std::string& path)
 {
     Scenario read;

@@ -36,6 +36,22 @@ inline std::string scenario_text(const ScenarioValues& v)
     return text;
 }
 
+// Every value of two scenario records equal, each compared on its own.
+inline void expect_same_scenario(const Scenario& a, const Scenario& b)
+{
+    EXPECT_EQ(a.dt, b.dt);
+    EXPECT_EQ(a.nx, b.nx);
+    EXPECT_EQ(a.trois, b.trois);
+    EXPECT_EQ(a.Omega, b.Omega);
+    EXPECT_EQ(a.X0, b.X0);
+    EXPECT_EQ(a.Y0, b.Y0);
+    EXPECT_EQ(a.Z0, b.Z0);
+    EXPECT_EQ(a.Xp0, b.Xp0);
+    EXPECT_EQ(a.Yp0, b.Yp0);
+    EXPECT_EQ(a.Zp0, b.Zp0);
+    EXPECT_EQ(a.p, b.p);
+}
+
 // Resets quietly (the trace line is checked by the scenario file tests).
 inline void quiet_reset() { quietly(reset_simulation); }
 

@@ -253,6 +253,21 @@ inline bool take_screen_region(const TempDir& dir, int left, int top, int width,
     return parse_ppm(read_file(path), shot);
 }
 
+// Pixels of a colour class inside a rectangle of the window.
+inline int count_pixels(const Screenshot& shot, int left, int top, int right, int bottom,
+                        bool (*accept)(int, int, int))
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            int r, g, b;
+            shot.at(x, y, &r, &g, &b);
+            if (accept(r, g, b)) ++count;
+        }
+    }
+    return count;
+}
+
 // Pixels whose colour differs clearly between two screenshots of the same size.
 inline int differing_pixels(const Screenshot& a, const Screenshot& b)
 {

@@ -19,21 +19,6 @@ int panel_row(double y) { return static_cast<int>((1.0 - y / panel_half_extent) 
 bool is_lit_red(int r, int g, int b) { return r > 80 && g < 40 && b < 40; }
 bool is_lit_blue(int r, int g, int b) { return b > 80 && r < 40 && g < 40; }
 
-// Pixels of a colour class inside a rectangle of the window.
-int count_pixels(const Screenshot& shot, int left, int top, int right, int bottom,
-                 bool (*accept)(int, int, int))
-{
-    int count = 0;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            int r, g, b;
-            shot.at(x, y, &r, &g, &b);
-            if (accept(r, g, b)) ++count;
-        }
-    }
-    return count;
-}
-
 // A scenario file with the given start state; Omega 0 keeps the motion straight.
 std::string scenario_text(double x0, double y0, double z0, double xp0, double yp0, double zp0)
 {
