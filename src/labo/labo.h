@@ -8,11 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "lesson.h"
-#include "pacing.h"
-#include "prediction.h"
-#include "run_record.h"
-#include "verdict_reason.h"
+#include "lesson_run.h"
+#include "planner.h"
 
 // ---------------------------------------------------------------------------
 // Records
@@ -25,39 +22,22 @@ struct ShippedCase {
     const char* teaches;  // what the case shows a student
 };
 
-// The chaser's state after one step, kept for the plots.
-struct HistorySample {
-    double t = 0.0;
-    double x = 0.0, y = 0.0, z = 0.0;
-    double port_distance = 0.0;
-    double speed = 0.0;
-};
-
-// A thrust press, where and when the step applied it.
-struct PressMark {
-    double t = 0.0;
-    double x = 0.0, y = 0.0;
-    int axis = 0;  // 0 radial (x), 1 along the track (y), 2 out of the plane (z)
+// The planner as the student set it.
+struct PlannerChoice {
+    bool shown = false;               // its window is open
+    bool aim_set = false;             // the student chose an aim (else the default one)
+    double aim_x = 0.0, aim_y = 0.0;  // the aim in the orbital plane (ul)
+    double flight_time = 0.0;         // ut; 0 until the run's default is taken
 };
 
 struct LaboState {
-    // The lesson being flown.
-    bool loaded = false;  // a lesson has been read and a run started
-    Lesson lesson;
+    // The lesson being flown and its run.
+    LessonRun run;
     std::string lesson_path;  // the file it came from
     std::string load_error;   // why the last file asked for was refused; shown in the chooser
-
-    // The run since the last reset.
-    Pacing pacing;
-    std::vector<HistorySample> history;  // one per step, the start included
-    std::vector<PressMark> presses;
-    std::vector<CoastPoint> prediction;  // the coast from the current state
-    double last_press_time = -1.0;       // simulated time of the last press; < 0: none yet
-    bool ended = false;                  // a verdict has been taken
-    RunEnd end;                          // the verdict and its facts, once ended
-    RunRecord record;
-    std::string record_note;  // where the record goes, or why it cannot be written
     std::string figure_note;  // the figure drawn from the finished record, or why none
+    PlannerChoice planner;
+    BurnPlan plan;  // this frame's plan, when the planner is shown
 
     // What the window shows.
     bool chooser_shown = true;
@@ -73,7 +53,6 @@ extern LaboState labo;
 
 constexpr int shipped_case_count = 6;
 extern const ShippedCase shipped_cases[shipped_case_count];
-constexpr size_t max_history = 200000;  // samples kept for the plots; older ones thinned
 
 // ---------------------------------------------------------------------------
 // Runs (labo_run.cpp)
@@ -92,14 +71,18 @@ bool run_is_flowing();
 void toggle_pause();
 // 'c' and the menu: shows or hides the case chooser (the run waits while it shows).
 void toggle_chooser();
-// After a thrust press: fuel cut-off and a prediction showing the press's effect.
-void after_press();
-// Recomputes the predicted coast from the current state and pending thrust.
-void update_prediction();
-// Closes the run's record with the reason given (program end, new run).
-void finish_record(const std::string& reason);
-// The scenario name of the current lesson (its file's stem).
-std::string lesson_name();
+// A thrust key: paid and queued unless the run cannot take it (chooser, verdict).
+void press_thrust_key(int key);
+// 'm' and the menu: shows or hides the planner (when the lesson allows it).
+void toggle_planner();
+// Sets the planner's aim to a point of the orbital plane (a click on the plot).
+void aim_planner_at(double x, double y);
+// The planner's request from the run's state and the student's choices.
+PlanRequest planner_request();
+// True when the lesson lets the planner be used.
+bool planner_allowed();
+// The lesson's title as shown: its own, else the chooser's, else its file's stem.
+std::string lesson_title();
 
 // ---------------------------------------------------------------------------
 // Window (labo_window.cpp)
@@ -122,7 +105,14 @@ void build_overlay();
 void build_instrument_panel();
 // The orbital plane seen from above, and distance and speed over time.
 void build_plots();
-// The predicted coast in the 3D scene (modelview at the camera).
+// The predicted coast, its closest approach and the planned path in the 3D
+// scene (modelview at the camera).
 void draw_predicted_coast();
+// The approach view: the last units before the port from above and from behind.
+void build_approach_view();
+// The planner's window; computes this frame's plan.
+void build_planner();
+// Whether the planned path is to be drawn this frame.
+bool plan_drawn();
 
 #endif

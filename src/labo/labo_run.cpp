@@ -1,6 +1,5 @@
-// The teaching edition's runs: a lesson read, a run started from it, stepped
-// at the clock's pace, judged after every step and recorded row by row.
-#include <cmath>
+// The window's side of a run: a lesson chosen from the chooser or a file, its
+// run started and stepped through labo_core, the figure drawn when it ends.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,71 +28,7 @@ const ShippedCase shipped_cases[shipped_case_count] = {
 
 namespace {
 
-constexpr double no_press = -1.0;
 constexpr const char* figure_tool = "tools/plot_run.py";  // relative to the working folder
-
-Motion current_motion()
-{
-    const SimulationState& s = simulation;
-    return Motion{s.x, s.y, s.z, s.xp, s.yp, s.zp};
-}
-
-HistorySample sample_now()
-{
-    const SimulationState& s = simulation;
-    const Motion m = current_motion();
-    return HistorySample{s.temps, s.x, s.y, s.z, port_distance(m), chaser_speed(s.xp, s.yp, s.zp)};
-}
-
-// Keeps every other sample once the history is full: a long run keeps its
-// whole shape at half the detail instead of growing without bound.
-void keep_history(const HistorySample& sample)
-{
-    std::vector<HistorySample>& h = labo.history;
-    if (h.size() >= max_history) {
-        size_t kept = 0;
-        for (size_t i = 0; i < h.size(); i += 2) h[kept++] = h[i];
-        h.resize(kept);
-    }
-    h.push_back(sample);
-}
-
-void mark_presses(double fx, double fy, double fz)
-{
-    const SimulationState& s = simulation;
-    const double thrust[3] = {fx, fy, fz};
-    for (int axis = 0; axis < 3; ++axis) {
-        if (thrust[axis] != 0.0) labo.presses.push_back(PressMark{s.temps, s.x, s.y, axis});
-    }
-}
-
-int fuel_used()
-{
-    const int used = labo.lesson.fuel - simulation.reserve;
-    return used > 0 ? used : 0;
-}
-
-// The classic verdict's rules under the lesson's limits: a contact freezes the
-// run, and any verdict ends it here.
-void judge_step()
-{
-    SimulationState& s = simulation;
-    const Outcome decided = decide_outcome(s.x, s.y, s.z, s.xp, s.yp, s.zp, labo.lesson.limits);
-    if (decided == outcome_none) return;
-    record_outcome(decided);
-    labo.ended = true;
-    labo.end = RunEnd{decided, current_motion(), labo.lesson.limits, fuel_used(),
-                      s.temps - labo.history.front().t};
-}
-
-RecordRow row_now(double fx, double fy, double fz)
-{
-    const SimulationState& s = simulation;
-    const Motion m = current_motion();
-    return RecordRow{
-        s.temps,  m, fx, fy, fz, s.reserve, port_distance(m), chaser_speed(s.xp, s.yp, s.zp),
-        s.outcome};
-}
 
 // Draws the finished record's figure beside it, in the background: matplotlib
 // takes a second or two to start, and the window must not wait for it.
@@ -111,60 +46,35 @@ void start_figure(const std::string& record_path)
     labo.figure_note = std::filesystem::path(record_path).replace_extension(".png").string();
 }
 
-void step_once()
+const ShippedCase* shipped_case(const std::string& path)
 {
-    SimulationState& s = simulation;
-    const double fx = s.fx, fy = s.fy, fz = s.fz;
-    mark_presses(fx, fy, fz);
-    step_simulation();
-    judge_step();
-    write_record_row(labo.record, row_now(fx, fy, fz));
-    keep_history(sample_now());
-    if (labo.ended) {
-        const bool recorded = static_cast<bool>(labo.record.file);
-        finish_record(verdict_reason(labo.end));
-        if (recorded) start_figure(labo.record.path);
-    }
+    for (const ShippedCase& shipped : shipped_cases)
+        if (path == shipped.path) return &shipped;
+    return nullptr;
 }
 
-void open_record()
+// A fresh run's planner: the default aim and flight time until the student
+// chooses others.
+void reset_planner_choice()
 {
-    std::string why;
-    if (open_run_record(labo.record, runs_folder, lesson_name(), labo.lesson, &why)) {
-        labo.record_note = labo.record.path;
-    } else {
-        labo.record_note = why;
-    }
+    labo.planner.aim_set = false;
+    labo.planner.flight_time = default_flight_time(scenario.Omega);
 }
 
 }  // namespace
 
-std::string lesson_name() { return std::filesystem::path(labo.lesson_path).stem().string(); }
-
-void finish_record(const std::string& reason)
+std::string lesson_title()
 {
-    if (labo.record.file) close_run_record(labo.record, reason);
+    if (!labo.run.lesson.title.empty()) return labo.run.lesson.title;
+    return labo.run.name;
 }
 
 void restart_lesson()
 {
-    if (!labo.loaded) return;
-    finish_record(u8"interrompu : nouvelle remise à zéro");
-    simulation.omega_stash = -1.0;
-    scenario = labo.lesson.values;
-    start_run(labo.lesson_path.c_str());
-    simulation.reserve = labo.lesson.fuel;
-    restart_pacing(labo.pacing);
-    labo.history.clear();
-    labo.presses.clear();
-    labo.history.push_back(sample_now());
-    labo.last_press_time = no_press;
-    labo.ended = false;
-    labo.end = RunEnd{};
+    if (!labo.run.started) return;
+    restart_lesson_run(labo.run);
     labo.figure_note.clear();
-    open_record();
-    write_record_row(labo.record, row_now(0.0, 0.0, 0.0));
-    update_prediction();
+    reset_planner_choice();
 }
 
 bool choose_lesson(const std::string& path)
@@ -180,50 +90,74 @@ bool choose_lesson(const std::string& path)
         return false;
     }
     labo.load_error.clear();
-    labo.lesson = read.lesson;
+    // A shipped case is titled in the record and the figure as the chooser titles it.
+    const ShippedCase* shipped = shipped_case(path);
+    if (read.lesson.title.empty() && shipped != nullptr) read.lesson.title = shipped->title;
     labo.lesson_path = path;
-    labo.loaded = true;
     labo.chooser_shown = false;
-    restart_lesson();
+    labo.figure_note.clear();
+    start_lesson_run(labo.run, read.lesson, std::filesystem::path(path).stem().string());
+    reset_planner_choice();
     return true;
 }
 
 bool run_is_flowing()
 {
-    return labo.loaded && !labo.ended && simulation.paused == 0 && !labo.chooser_shown;
+    return labo.run.started && !labo.run.ended && simulation.paused == 0 && !labo.chooser_shown;
 }
 
 bool advance_run(double now)
 {
-    const int due = steps_due(labo.pacing, now, step_interval, !run_is_flowing());
-    for (int i = 0; i < due && !labo.ended; ++i) step_once();
-    if (due > 0) update_prediction();
-    return due > 0;
+    const bool was_ended = labo.run.ended;
+    const int taken = advance_lesson_run(labo.run, now, !run_is_flowing());
+    if (!was_ended && labo.run.ended && labo.run.record_note == labo.run.record.path &&
+        !labo.run.record.path.empty()) {
+        start_figure(labo.run.record.path);
+    }
+    return taken > 0;
 }
 
 void toggle_pause()
 {
     simulation.paused = simulation.paused != 0 ? 0 : 1;
-    restart_pacing(labo.pacing);
+    restart_pacing(labo.run.pacing);
 }
 
 void toggle_chooser()
 {
     labo.chooser_shown = !labo.chooser_shown;
-    restart_pacing(labo.pacing);
+    restart_pacing(labo.run.pacing);
 }
 
-void after_press()
+void press_thrust_key(int key)
 {
-    cut_off_fuel();
-    labo.last_press_time = simulation.temps;
-    update_prediction();
+    if (labo.chooser_shown) return;
+    queue_press(labo.run, key);
 }
 
-void update_prediction()
+bool planner_allowed() { return labo.run.lesson.planner_allowed; }
+
+void toggle_planner() { labo.planner.shown = !labo.planner.shown && planner_allowed(); }
+
+void aim_planner_at(double x, double y)
 {
-    const SimulationState& s = simulation;
-    const Motion start = with_pending_thrust(current_motion(), s.fx, s.fy, s.fz, s.interval);
-    labo.prediction = predict_coast(start, scenario.Omega, scenario.trois,
-                                    prediction_horizon(scenario.Omega), coast_samples);
+    labo.planner.aim_set = true;
+    labo.planner.aim_x = x;
+    labo.planner.aim_y = y;
+}
+
+PlanRequest planner_request()
+{
+    PlanRequest r;
+    r.now = current_motion();
+    r.queue = labo.run.queue;
+    r.Omega = scenario.Omega;
+    r.trois = scenario.trois;
+    r.interval = step_interval;
+    r.aim_x = labo.planner.aim_set ? labo.planner.aim_x : 0.0;
+    r.aim_y = labo.planner.aim_set ? labo.planner.aim_y : port_y - aim_before_port;
+    r.aim_z = 0.0;
+    r.flight_time = labo.planner.flight_time;
+    r.press_change = press_change(labo.run);
+    return r;
 }

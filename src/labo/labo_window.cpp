@@ -52,7 +52,7 @@ void on_tick(int)
     const bool stepped = advance_run(clock_seconds());
     // One frame per batch of steps; but the verdict's panel, appearing, is sized
     // on its first frame and drawn on the next.
-    if (stepped && labo.ended) labo.settle_frames = frames_after_input;
+    if (stepped && labo.run.ended) labo.settle_frames = frames_after_input;
     if (stepped || labo.settle_frames > 0) glutPostRedisplay();
     keep_ticking();
 }
@@ -91,7 +91,7 @@ void draw_frame()
     glEnable(GL_LIGHT0);
     // The classic panel leaves the scene this far in front of the eye.
     glTranslatef(0.0f, 0.0f, -panel_depth);
-    if (labo.loaded) {
+    if (labo.run.started) {
         draw_world();
         draw_predicted_coast();
     }
@@ -110,7 +110,7 @@ void on_reshape_labo(int width, int height)
 
 void quit_labo()
 {
-    finish_record(interrupted_reason);
+    finish_lesson_record(labo.run, interrupted_reason);
     on_key(key_escape, 0, 0);
 }
 
@@ -126,6 +126,9 @@ bool labo_key(unsigned char key)
         case 'c':
             toggle_chooser();
             return true;
+        case 'm':
+            toggle_planner();
+            return true;
         case 'h':
             labo.help_shown = !labo.help_shown;
             return true;
@@ -133,10 +136,10 @@ bool labo_key(unsigned char key)
             open_help_page();
             return true;
         case 's':
-            pace_slower(labo.pacing);
+            pace_slower(labo.run.pacing);
             return true;
         case 'S':
-            pace_faster(labo.pacing);
+            pace_faster(labo.run.pacing);
             return true;
         case 'k':
             restart_lesson();
@@ -159,7 +162,7 @@ void on_key_labo(unsigned char key, int px, int py)
     if (!ImGui::GetIO().WantCaptureKeyboard && !labo_key(key)) {
         on_key(key, px, py);
         // 'o' and 'O' change Omega: the coast ahead changes with it.
-        if (labo.loaded) update_prediction();
+        if (labo.run.started) refresh_prediction(labo.run);
     }
     after_input();
 }
@@ -174,9 +177,13 @@ void on_special_labo(int key, int px, int py)
 {
     ImGui_ImplGLUT_SpecialFunc(key, px, py);
     const bool thrust = key >= key_thrust_left && key <= key_thrust_page_down;
-    if (thrust && (!labo.loaded || labo.ended || labo.chooser_shown)) return after_input();
-    on_special_key(key, px, py);
-    if (thrust) after_press();
+    // Thrust is paid and queued by the run, one press per step; the classic
+    // handler would set it for the next step only.
+    if (thrust) {
+        press_thrust_key(key);
+    } else {
+        on_special_key(key, px, py);
+    }
     after_input();
 }
 
@@ -256,6 +263,6 @@ void run_labo_window(int* argc, char** argv)
     register_labo_callbacks();
     if (lesson_path != nullptr) choose_lesson(lesson_path);
     glutMainLoop();
-    finish_record(interrupted_reason);
+    finish_lesson_record(labo.run, interrupted_reason);
     std::exit(0);
 }

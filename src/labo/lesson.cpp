@@ -24,7 +24,7 @@ namespace {
 // Keys and their rules
 // ---------------------------------------------------------------------------
 
-enum class ValueKind { real, whole, text };
+enum class ValueKind { real, whole, text, yes_no };
 
 // What one key accepts: a number within [least, most] (least itself refused
 // when least_excluded), or free text.
@@ -54,13 +54,15 @@ enum KeyId : int {
     key_carburant,
     key_vitesse_max,
     key_tolerance,
+    key_planificateur,
     key_count
 };
 
 constexpr double unbounded = std::numeric_limits<double>::infinity();
 
 const KeyRule key_rules[key_count] = {
-    {"dt", ValueKind::real, true, min_dt, unbounded, false},
+    // A sub-step longer than the step would never be taken: the run would stand still.
+    {"dt", ValueKind::real, true, min_dt, step_interval, false},
     {"nx", ValueKind::whole, true, min_trail_length, max_trail_length, false},
     {"trois", ValueKind::real, true, -unbounded, unbounded, false},
     {"Omega", ValueKind::real, true, -unbounded, unbounded, false},
@@ -76,6 +78,7 @@ const KeyRule key_rules[key_count] = {
     {"vitesse_max", ValueKind::real, false, 0.0, unbounded, true},
     // A tolerance wider than the target's half-width would dock outside the target.
     {"tolerance", ValueKind::real, false, 0.0, contact_half_width, true},
+    {"planificateur", ValueKind::yes_no, false, 0.0, 0.0, false},
 };
 
 const char* const classic_key_list = "dt, nx, trois, Omega, X0, Y0, Z0, Xp0, Yp0, Zp0, p";
@@ -386,7 +389,8 @@ double* real_field(Lesson& lesson, int id)
                               nullptr,
                               nullptr,
                               &lesson.limits.max_speed,
-                              &lesson.limits.tolerance};
+                              &lesson.limits.tolerance,
+                              nullptr};
     static_assert(sizeof fields / sizeof fields[0] == key_count, "one entry per key");
     return id >= 0 && id < key_count ? fields[id] : nullptr;
 }
@@ -446,7 +450,23 @@ bool take_number(LessonParse& parse, int line, int id, std::string_view written)
     return true;
 }
 
-// Reads one line that is neither blank nor a comment; false with the refusal set.
+// Takes "oui" or "non" (any case); false with the refusal set.
+bool take_choice(LessonParse& parse, int line, int id, std::string_view written)
+{
+    const KeyRule& rule = key_rules[id];
+    const bool yes = same_key(written, "oui");
+    if (!yes && !same_key(written, "non")) {
+        parse.read =
+            refused(line, rule.name,
+                    quoted(rule.name) + " : " + quoted(written) + " : attendu « oui » ou « non ».");
+        return false;
+    }
+    if (id == key_planificateur) parse.read.lesson.planner_allowed = yes;
+    return true;
+}
+
+// Reads one line (or the rest of one) that is neither blank nor a comment;
+// false with the refusal set.
 bool take_item(LessonParse& parse, int line, std::string_view text)
 {
     const size_t equals = text.find('=');
@@ -469,7 +489,7 @@ bool take_item(LessonParse& parse, int line, std::string_view text)
         const std::string hint =
             guess >= 0 ? std::string(" ; vouliez-vous dire ") + quoted(key_rules[guess].name) + " ?"
                        : std::string(" (clés possibles : ") + classic_key_list +
-                             ", titre, carburant, vitesse_max, tolerance).";
+                             ", titre, carburant, vitesse_max, tolerance, planificateur).";
         parse.read =
             refused(line, std::string(written_key), quoted(written_key) + " : clé inconnue" + hint);
         return false;
@@ -497,14 +517,26 @@ bool take_item(LessonParse& parse, int line, std::string_view text)
         parse.read.lesson.title = std::string(title);
         return true;
     }
-    const std::string_view value =
-        trimmed(rest.substr(0, rest.find(static_cast<char>(comment_mark))));
+    std::string_view value = trimmed(rest.substr(0, rest.find(static_cast<char>(comment_mark))));
     if (value.empty()) {
         parse.read =
             refused(line, rule.name, quoted(rule.name) + " : valeur manquante après « = ».");
         return false;
     }
-    return take_number(parse, line, id, value);
+    // The classic format lets items share a line: "dt=0.005 nx=500 ...".
+    std::string_view more;
+    const size_t blank = value.find_first_of(" \t");
+    if (blank != std::string_view::npos) {
+        const std::string_view tail = trimmed(value.substr(blank));
+        if (tail.find('=') != std::string_view::npos) {
+            more = tail;
+            value = value.substr(0, blank);
+        }
+    }
+    const bool taken = rule.kind == ValueKind::yes_no ? take_choice(parse, line, id, value)
+                                                      : take_number(parse, line, id, value);
+    if (!taken) return false;
+    return more.empty() || take_item(parse, line, more);
 }
 
 // The first classic item the file did not give; -1 when it gave them all.

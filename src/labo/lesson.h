@@ -13,12 +13,16 @@
 //       carburant    presses of fuel, a whole number from 0 to max_lesson_fuel;
 //       vitesse_max  docking speed limit, above 0;
 //       tolerance    port tolerance, above 0 and at most contact_half_width;
-//     on a line other than titre, '#' anywhere after the '=' starts a comment.
+//       planificateur  oui or non: whether the burn planner may be used;
+//     on a line other than titre, '#' anywhere after the '=' starts a comment;
+//     several items may share a line, separated by spaces, as the classic
+//     format allows ("dt=0.005 nx=500 trois=3 ..."); a titre takes the rest of it.
 // Numbers: an optional sign, digits with at most one '.' or ',' and an optional
 // exponent ("-1,5e-3"); never nan, inf or hexadecimal; read the same in every
 // locale. nx is a whole number from min_trail_length to max_trail_length without
-// a leading zero (the classic reader takes "010" as octal); dt is at least min_dt;
-// every number is finite. Where the classic reader brings a value into range,
+// a leading zero (the classic reader takes "010" as octal); dt is at least min_dt
+// and at most step_interval (a longer sub-step would never be taken, and the run
+// would stand still); every number is finite. Where the classic reader brings a value into range,
 // this one refuses it: the teacher sees the mistake.
 // The file must be UTF-8 text: a NUL or other control byte (tab aside) or a byte
 // sequence that is not UTF-8 refuses it, naming the line it is on.
@@ -44,10 +48,11 @@
 
 // Everything a run of the teaching edition starts from.
 struct Lesson {
-    Scenario values;             // the eleven classic items, all required
-    std::string title;           // "titre"; empty when the file gives none
-    int fuel = initial_reserve;  // "carburant": presses of fuel after a reset
-    VerdictLimits limits;        // "vitesse_max" and "tolerance"
+    Scenario values;              // the eleven classic items, all required
+    std::string title;            // "titre"; empty when the file gives none
+    int fuel = initial_reserve;   // "carburant": presses of fuel after a reset
+    VerdictLimits limits;         // "vitesse_max" and "tolerance"
+    bool planner_allowed = true;  // "planificateur": oui, or non for a graded exercise
 };
 
 // Why a file was refused.

@@ -36,21 +36,13 @@ std::string num(double value, int decimals = 2) { return decimal_comma(value, de
 
 void text(const std::string& line) { ImGui::TextUnformatted(line.c_str()); }
 
-std::string lesson_title()
-{
-    if (!labo.lesson.title.empty()) return labo.lesson.title;
-    for (const ShippedCase& shipped : shipped_cases) {
-        if (labo.lesson_path == shipped.path) return shipped.title;
-    }
-    return lesson_name();
-}
-
 void build_menu_bar()
 {
     if (!ImGui::BeginMainMenuBar()) return;
     if (ImGui::MenuItem("Choisir un cas", "c")) toggle_chooser();
     if (ImGui::MenuItem("Recommencer", "k")) restart_lesson();
     if (ImGui::MenuItem(simulation.paused != 0 ? "Reprendre" : "Pause", "p")) toggle_pause();
+    if (planner_allowed() && ImGui::MenuItem("Planificateur", "m")) toggle_planner();
     if (ImGui::MenuItem("Aide", "h")) labo.help_shown = !labo.help_shown;
     ImGui::EndMainMenuBar();
 }
@@ -78,16 +70,55 @@ void speed_gauge(double speed, double limit)
 
 void since_last_press_line()
 {
-    if (labo.last_press_time < 0.0) {
+    if (labo.run.last_press_time < 0.0) {
         text(u8"Dernière poussée : aucune");
         return;
     }
-    const double since = simulation.temps - labo.last_press_time;
+    const double since = simulation.temps - labo.run.last_press_time;
     std::string line = u8"Dernière poussée : il y a " + num(since, 1) + " ut";
     if (scenario.Omega != 0.0) {
         line += " (" + num(since * std::fabs(scenario.Omega) / two_pi) + " orbite)";
     }
     ImGui::TextWrapped("%s", line.c_str());
+}
+
+void coloured_offset(const std::string& label, double value, bool within, int decimals = 2)
+{
+    const std::string shown = (value > 0.0 ? "+" : "") + num(value, decimals);
+    ImGui::TextColored(within ? colour_good : colour_bad, "%s = %s", label.c_str(), shown.c_str());
+}
+
+// The four quantities the docking verdict looks at, each green within its limit.
+void approach_lines(const Motion& at)
+{
+    const VerdictLimits& limits = labo.run.lesson.limits;
+    const ApproachOffsets o = approach_offsets(at, limits);
+    ImGui::TextWrapped("%s", ("Écarts au port (limites ±" + num(limits.tolerance) + ", vitesse < " +
+                              num(limits.max_speed) + ")")
+                                 .c_str());
+    coloured_offset("  x (axe, radial)", o.x, o.x_within);
+    coloured_offset("  z (axe, hors du plan)", o.z, o.z_within);
+    coloured_offset("  y + 1,5 (jusqu'au port)", o.along, o.along_within);
+    ImGui::TextColored(o.speed_within ? colour_good : colour_bad, "  vitesse = %s",
+                       num(o.speed, 3).c_str());
+}
+
+void queue_line()
+{
+    const size_t waiting = labo.run.queue.size();
+    if (waiting == 0) return;
+    const std::string line = std::to_string(waiting) +
+                             (waiting == 1 ? u8" poussée en attente" : u8" poussées en attente");
+    ImGui::TextColored(colour_pause, "%s", line.c_str());
+}
+
+void outlook_lines()
+{
+    if (labo.run.ended) return;
+    const std::string closest = closest_sentence(labo.run.outlook);
+    const std::string ahead = outlook_sentence(labo.run.outlook, labo.run.lesson.limits);
+    if (!closest.empty()) ImGui::TextWrapped("%s", closest.c_str());
+    if (!ahead.empty()) ImGui::TextColored(colour_pause, "%s", ahead.c_str());
 }
 
 void build_instruments()
@@ -98,24 +129,34 @@ void build_instruments()
     ImGui::Begin("Instruments", nullptr,
                  ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
                      ImGuiWindowFlags_NoFocusOnAppearing);
-    text(lesson_title());
+    ImGui::PushTextWrapPos(0.0f);
+    ImGui::TextWrapped("%s", lesson_title().c_str());
     text("Omega = " + num(scenario.Omega) + " rad/ut, temps " + num(s.temps, 1) + " ut");
     ImGui::Separator();
-    const Motion at{s.x, s.y, s.z, s.xp, s.yp, s.zp};
-    text("Distance au port : " + num(port_distance(at)));
+    const Motion at = current_motion();
+    text("Distance au port : " + num(port_distance(at)) + " ul");
+    ImGui::TextWrapped(
+        "%s",
+        (u8"Distance à la cible : " + num(std::sqrt(at.x * at.x + at.y * at.y + at.z * at.z), 1) +
+         u8" ul (perdu au-delà de " + num(std::sqrt(loss_radius_squared), 0) + ")")
+            .c_str());
     const double speed = chaser_speed(s.xp, s.yp, s.zp);
     text("Vitesse : " + num(speed, 3));
-    speed_gauge(speed, labo.lesson.limits.max_speed);
-    const int fuel_start = labo.lesson.fuel > 0 ? labo.lesson.fuel : 1;
+    speed_gauge(speed, labo.run.lesson.limits.max_speed);
+    const int fuel_start = labo.run.lesson.fuel > 0 ? labo.run.lesson.fuel : 1;
     const std::string fuel =
-        "carburant " + std::to_string(s.reserve) + " / " + std::to_string(labo.lesson.fuel);
+        "carburant " + std::to_string(s.reserve) + " / " + std::to_string(labo.run.lesson.fuel);
     ImGui::ProgressBar(static_cast<float>(s.reserve) / static_cast<float>(fuel_start),
                        ImVec2(-1.0f, 0.0f), fuel.c_str());
+    queue_line();
     since_last_press_line();
-    text("Hauteur hors du plan : z = " + num(s.z));
     ImGui::Separator();
-    text("Vitesse du temps : " + speed_label(labo.pacing) + "   (s / S)");
+    approach_lines(at);
+    outlook_lines();
+    ImGui::Separator();
+    text("Vitesse du temps : " + speed_label(labo.run.pacing) + "   (s / S)");
     if (s.paused != 0) ImGui::TextColored(colour_pause, "PAUSE  (p pour reprendre)");
+    ImGui::PopTextWrapPos();
     ImGui::End();
 }
 
@@ -137,13 +178,16 @@ void build_verdict()
     ImGui::SetNextWindowSize(ImVec2(verdict_width, 0.0f), ImGuiCond_Always);
     ImGui::Begin("Verdict", nullptr,
                  ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse);
-    const bool won = labo.end.outcome == outcome_docked;
+    const bool won = labo.run.end.outcome == outcome_docked;
     ImGui::TextColored(won ? colour_good : colour_bad, "%s",
-                       verdict_title(labo.end.outcome).c_str());
-    ImGui::TextWrapped("%s", verdict_reason(labo.end).c_str());
-    ImGui::TextWrapped("%s", verdict_costs(labo.end).c_str());
-    if (!labo.record_note.empty())
-        ImGui::TextWrapped("Enregistrement : %s", labo.record_note.c_str());
+                       verdict_title(labo.run.end.outcome).c_str());
+    ImGui::TextWrapped("%s", verdict_reason(labo.run.end).c_str());
+    ImGui::PushStyleColor(ImGuiCol_Text, colour_pause);
+    ImGui::TextWrapped("%s", verdict_advice(labo.run.end).c_str());
+    ImGui::PopStyleColor();
+    ImGui::TextWrapped("%s", verdict_costs(labo.run.end).c_str());
+    if (!labo.run.record_note.empty())
+        ImGui::TextWrapped("Enregistrement : %s", labo.run.record_note.c_str());
     if (!labo.figure_note.empty()) ImGui::TextWrapped("Figure : %s", labo.figure_note.c_str());
     text(u8"k : recommencer      c : choisir un autre cas");
     ImGui::End();
@@ -174,7 +218,7 @@ void build_chooser()
     ImGui::SameLine();
     if (ImGui::Button("Ouvrir")) choose_lesson(path_field);
     if (!labo.load_error.empty()) ImGui::TextColored(colour_bad, "%s", labo.load_error.c_str());
-    if (labo.loaded && ImGui::Button("Revenir au cas en cours")) labo.chooser_shown = false;
+    if (labo.run.started && ImGui::Button("Revenir au cas en cours")) labo.chooser_shown = false;
     ImGui::End();
 }
 
@@ -200,7 +244,7 @@ const char* const strategy_lines[] = {
 const char* const key_lines[] = {
     u8"flèches : pousser selon x (← →) et y (↑ ↓) ; Page préc./suiv. : selon z",
     u8"p : pause      s / S : temps deux fois plus lent / rapide",
-    u8"k : recommencer      c : choisir un cas      h : cette aide",
+    u8"k : recommencer      c : choisir un cas      h : cette aide      m : planificateur",
     u8"l : vue du chasseur / du paysage      v, r, t : vues      + - : zoom",
     u8"a : page d'aide complète dans le navigateur      Échap : quitter",
 };
@@ -240,10 +284,12 @@ void build_instrument_panel() { build_instruments(); }
 void build_overlay()
 {
     build_menu_bar();
-    if (labo.loaded) {
+    if (labo.run.started) {
         build_instruments();
+        if (labo.planner.shown && planner_allowed()) build_planner();
         build_plots();
-        if (labo.ended) build_verdict();
+        build_approach_view();
+        if (labo.run.ended) build_verdict();
         if (simulation.paused != 0) show_pause();
     }
     if (labo.help_shown) build_help();

@@ -42,6 +42,10 @@ const ImU32 port_colour = IM_COL32(60, 230, 90, 255);
 const ImU32 chaser_colour = IM_COL32(0, 220, 255, 255);
 const ImU32 planet_colour = IM_COL32(90, 140, 255, 255);
 const ImU32 limit_colour = IM_COL32(255, 70, 60, 255);
+const ImU32 closest_colour = IM_COL32(255, 140, 0, 255);
+const ImU32 plan_colour = IM_COL32(255, 115, 255, 255);
+constexpr float closest_radius = 4.0f;
+constexpr float aim_arm = 5.0f;
 const ImU32 press_colours[3] = {IM_COL32(255, 80, 80, 255), IM_COL32(80, 230, 80, 255),
                                 IM_COL32(80, 140, 255, 255)};
 
@@ -57,6 +61,13 @@ struct PlaneView {
         const double scale = size / span;
         return ImVec2(corner.x + size * 0.5f + static_cast<float>((y - centre_y) * scale),
                       corner.y + size * 0.5f - static_cast<float>((x - centre_x) * scale));
+    }
+    // The world point (x, y) under a pixel: the inverse of at().
+    void world(ImVec2 pixel, double* x, double* y) const
+    {
+        const double scale = size / span;
+        *y = centre_y + (pixel.x - corner.x - size * 0.5f) / scale;
+        *x = centre_x - (pixel.y - corner.y - size * 0.5f) / scale;
     }
 };
 
@@ -76,8 +87,10 @@ struct Bounds {
 PlaneView fit_plane(ImVec2 corner, float size)
 {
     Bounds b;
-    for (const HistorySample& h : labo.history) b.take(h.x, h.y);
-    for (const CoastPoint& p : labo.prediction) b.take(p.motion.x, p.motion.y);
+    for (const HistorySample& h : labo.run.history) b.take(h.x, h.y);
+    for (const CoastPoint& p : labo.run.prediction) b.take(p.motion.x, p.motion.y);
+    if (plan_drawn())
+        for (const CoastPoint& p : labo.plan.path) b.take(p.motion.x, p.motion.y);
     PlaneView view;
     view.corner = corner;
     view.size = size;
@@ -99,23 +112,37 @@ size_t stride_for(const std::vector<Point>& points, float pixels)
 void draw_path(ImDrawList* draw, const PlaneView& view)
 {
     std::vector<ImVec2> points;
-    const size_t stride = stride_for(labo.history, view.size);
-    for (size_t i = 0; i < labo.history.size(); i += stride)
-        points.push_back(view.at(labo.history[i].x, labo.history[i].y));
-    if (!labo.history.empty())
-        points.push_back(view.at(labo.history.back().x, labo.history.back().y));
+    const size_t stride = stride_for(labo.run.history, view.size);
+    for (size_t i = 0; i < labo.run.history.size(); i += stride)
+        points.push_back(view.at(labo.run.history[i].x, labo.run.history[i].y));
+    if (!labo.run.history.empty())
+        points.push_back(view.at(labo.run.history.back().x, labo.run.history.back().y));
     draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, line_width);
 }
 
 void draw_coast(ImDrawList* draw, const PlaneView& view)
 {
-    const std::vector<CoastPoint>& coast = labo.prediction;
+    const std::vector<CoastPoint>& coast = labo.run.prediction;
     for (size_t start = 0; start + 1 < coast.size(); start += 2 * dash_points) {
         std::vector<ImVec2> dash;
         for (size_t i = start; i < coast.size() && i <= start + dash_points; ++i)
             dash.push_back(view.at(coast[i].motion.x, coast[i].motion.y));
         draw->AddPolyline(dash.data(), static_cast<int>(dash.size()), coast_colour, 0, line_width);
     }
+}
+
+void draw_plan(ImDrawList* draw, const PlaneView& view)
+{
+    if (!plan_drawn()) return;
+    std::vector<ImVec2> points;
+    for (const CoastPoint& p : labo.plan.path) points.push_back(view.at(p.motion.x, p.motion.y));
+    draw->AddPolyline(points.data(), static_cast<int>(points.size()), plan_colour, 0, line_width);
+    const PlanRequest request = planner_request();
+    const ImVec2 aim = view.at(request.aim_x, request.aim_y);
+    draw->AddLine(ImVec2(aim.x - aim_arm, aim.y - aim_arm),
+                  ImVec2(aim.x + aim_arm, aim.y + aim_arm), plan_colour, line_width);
+    draw->AddLine(ImVec2(aim.x - aim_arm, aim.y + aim_arm),
+                  ImVec2(aim.x + aim_arm, aim.y - aim_arm), plan_colour, line_width);
 }
 
 void draw_target(ImDrawList* draw, const PlaneView& view)
@@ -148,9 +175,16 @@ void plane_plot()
     draw->AddRectFilled(corner, far_corner, background);
     draw->PushClipRect(corner, far_corner, true);
     draw_target(draw, view);
-    if (!labo.ended) draw_coast(draw, view);
+    if (!labo.run.ended) {
+        draw_coast(draw, view);
+        if (labo.run.outlook.known) {
+            const Motion& c = labo.run.outlook.closest_at;
+            draw->AddCircleFilled(view.at(c.x, c.y), closest_radius, closest_colour);
+        }
+    }
+    draw_plan(draw, view);
     draw_path(draw, view);
-    for (const PressMark& press : labo.presses) {
+    for (const PressMark& press : labo.run.presses) {
         const int axis = std::clamp(press.axis, 0, 2);
         draw->AddCircleFilled(view.at(press.x, press.y), press_radius, press_colours[axis]);
     }
@@ -159,7 +193,39 @@ void plane_plot()
     draw_planet_direction(draw, view);
     draw->PopClipRect();
     draw->AddRect(corner, far_corner, frame_colour);
-    ImGui::Dummy(ImVec2(plane_plot_size, plane_plot_size));
+    // A click on the plane chooses the planner's aim.
+    ImGui::InvisibleButton("##plan", ImVec2(plane_plot_size, plane_plot_size));
+    if (ImGui::IsItemClicked() && labo.planner.shown && planner_allowed()) {
+        double x = 0.0, y = 0.0;
+        view.world(ImGui::GetIO().MouseClickedPos[0], &x, &y);
+        aim_planner_at(x, y);
+    }
+}
+
+// Where a label of this size stands clear of the curve: above or below the
+// line at `line_y`, at the left or the right end; the place with the most room.
+ImVec2 clear_label_place(const std::vector<ImVec2>& curve, ImVec2 corner, ImVec2 far_corner,
+                         float line_y, ImVec2 size)
+{
+    const ImVec2 places[] = {
+        ImVec2(corner.x + label_gap, line_y - size.y - label_gap),
+        ImVec2(far_corner.x - size.x - label_gap, line_y - size.y - label_gap),
+        ImVec2(corner.x + label_gap, line_y + label_gap),
+        ImVec2(far_corner.x - size.x - label_gap, line_y + label_gap),
+    };
+    ImVec2 best = places[0];
+    float best_room = -1.0f;
+    for (const ImVec2& place : places) {
+        if (place.y < corner.y || place.y + size.y > far_corner.y) continue;
+        float room = 1e9f;
+        for (const ImVec2& p : curve) {
+            const float dx = std::max({place.x - p.x, 0.0f, p.x - (place.x + size.x)});
+            const float dy = std::max({place.y - p.y, 0.0f, p.y - (place.y + size.y)});
+            room = std::min(room, std::max(dx, dy));
+        }
+        if (room > best_room) best_room = room, best = place;
+    }
+    return best;
 }
 
 // A quantity of the history over time, from 0 to its largest value (or the
@@ -171,7 +237,7 @@ void time_plot(const char* label, double HistorySample::*value, double limit)
     const ImVec2 far_corner(corner.x + plane_plot_size, corner.y + time_plot_height);
     ImDrawList* draw = ImGui::GetWindowDrawList();
     draw->AddRectFilled(corner, far_corner, background);
-    const std::vector<HistorySample>& h = labo.history;
+    const std::vector<HistorySample>& h = labo.run.history;
     double top = limit > 0.0 ? limit * 1.5 : 0.0;
     for (const HistorySample& sample : h)
         if (std::isfinite(sample.*value)) top = std::max(top, sample.*value);
@@ -191,9 +257,10 @@ void time_plot(const char* label, double HistorySample::*value, double limit)
     draw->AddPolyline(points.data(), static_cast<int>(points.size()), path_colour, 0, line_width);
     if (limit > 0.0) {
         draw->AddLine(at(t0, limit), at(t1, limit), limit_colour, line_width);
-        const float text_top = at(t0, limit).y - ImGui::GetFontSize() - label_gap;
-        draw->AddText(ImVec2(corner.x + label_gap, text_top), limit_colour,
-                      ("limite " + decimal_comma(limit, 2)).c_str());
+        const std::string label = "limite " + decimal_comma(limit, 2);
+        const ImVec2 size = ImGui::CalcTextSize(label.c_str());
+        draw->AddText(clear_label_place(points, corner, far_corner, at(t0, limit).y, size),
+                      limit_colour, label.c_str());
     }
     draw->PopClipRect();
     draw->AddRect(corner, far_corner, frame_colour);
@@ -215,10 +282,10 @@ void build_plots()
     plane_plot();
     ImGui::PushTextWrapPos(0.0f);
     ImGui::TextDisabled(
-        u8"blanc : trajet, jaune : prédiction, points : poussées selon x "
-        u8"(rouge), y (vert), z (bleu)");
+        u8"blanc : trajet, jaune : prédiction (orange : au plus près du port), violet : "
+        u8"planificateur, points : poussées selon x (rouge), y (vert), z (bleu)");
     ImGui::PopTextWrapPos();
     time_plot("Distance au port", &HistorySample::port_distance, 0.0);
-    time_plot("Vitesse", &HistorySample::speed, labo.lesson.limits.max_speed);
+    time_plot("Vitesse", &HistorySample::speed, labo.run.lesson.limits.max_speed);
     ImGui::End();
 }

@@ -132,6 +132,7 @@ void write_header(std::FILE* file, const std::string& scenario_name, const Lesso
     };
     for (const auto& [key, value] : values) write_comment(file, key, exact(value));
     write_comment(file, "carburant", std::to_string(lesson.fuel));
+    write_comment(file, "planificateur", lesson.planner_allowed ? "oui" : "non");
     std::fprintf(file, "%s\n", record_columns);
 }
 

@@ -11,6 +11,7 @@
 //   ...                                Omega, X0, Y0, Z0, Xp0, Yp0, Zp0, p,
 //   # tolerance: 0.1                   vitesse_max and tolerance
 //   # carburant: <presses at the reset>
+//   # planificateur: oui             or "non" when the lesson turned the planner off
 //   temps (ut),x (ul),y (ul),z (ul),xp (ul/ut),...,verdict      (record_columns)
 //   0.05,0,-19.999,...,en_cours
 //   # verdict: arrime; <reason>        (just "# verdict: arrime" without a reason)

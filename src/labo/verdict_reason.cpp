@@ -27,54 +27,137 @@ int limit_decimals(double limit, int least)
     return most_reason_decimals;
 }
 
+// The value with `decimals` or more, until it differs from the limit written
+// with `shown_limit` decimals; *told_apart says whether it could be.
+std::string value_beside(double value, double limit, int decimals, int shown_limit,
+                         bool* told_apart)
+{
+    const int least = std::max(decimals, shown_limit);
+    for (int d = least; d <= most_reason_decimals; ++d) {
+        const std::string value_text = decimal_comma(value, d);
+        if (value_text != decimal_comma(limit, d)) {
+            *told_apart = true;
+            return value_text;
+        }
+    }
+    *told_apart = false;
+    return decimal_comma(value, least);
+}
+
 // "0,15 > 0,12": the value shown with `decimals` or more, until it differs from the limit.
 std::string compared(double value, double limit, int decimals, int least_limit_decimals)
 {
     const int shown_limit = limit_decimals(limit, least_limit_decimals);
     const std::string limit_text = decimal_comma(limit, shown_limit);
-    const int least = std::max(decimals, shown_limit);
-    for (int d = least; d <= most_reason_decimals; ++d) {
-        const std::string value_text = decimal_comma(value, d);
-        if (value_text != decimal_comma(limit, d)) {
-            return value_text + (value > limit ? " > " : " < ") + limit_text;
-        }
-    }
-    return decimal_comma(value, least) + (value >= limit ? " ≥ " : " ≤ ") + limit_text;
+    bool told_apart = false;
+    const std::string value_text = value_beside(value, limit, decimals, shown_limit, &told_apart);
+    if (told_apart) return value_text + (value > limit ? " > " : " < ") + limit_text;
+    return value_text + (value >= limit ? " ≥ " : " ≤ ") + limit_text;
 }
+
+// The value alone, as compared() writes it beside this limit.
+std::string shown_beside(double value, double limit, int decimals)
+{
+    bool told_apart = false;
+    return value_beside(value, limit, decimals, limit_decimals(limit, decimals), &told_apart);
+}
+
+double speed_of(const RunEnd& end) { return chaser_speed(end.at.xp, end.at.yp, end.at.zp); }
 
 std::string speed_reason(const RunEnd& end)
 {
-    const Motion& m = end.at;
-    return "vitesse " + compared(chaser_speed(m.xp, m.yp, m.zp), end.limits.max_speed,
-                                 reason_decimals, reason_decimals);
+    return "vitesse " +
+           compared(speed_of(end), end.limits.max_speed, reason_decimals, reason_decimals);
 }
 
-// The port's three tolerances are the same, so the worst broken is the largest offset.
+// The port's offset that decided a collision: its three tolerances are the
+// same, so the worst broken is the largest offset.
+struct DecidingOffset {
+    char axis = 'x';  // 'x', 'z', or 'y' for the distance along the axis
+    double signed_value = 0.0;
+    double size = 0.0;  // its absolute value
+};
+
+DecidingOffset deciding_offset(const Motion& m)
+{
+    DecidingOffset o{'x', m.x, std::fabs(m.x)};
+    if (std::fabs(m.z) > o.size) o = {'z', m.z, std::fabs(m.z)};
+    if (std::fabs(m.y - port_y) > o.size) o = {'y', m.y - port_y, std::fabs(m.y - port_y)};
+    return o;
+}
+
+std::string offset_name(const DecidingOffset& o)
+{
+    if (o.axis == 'y') return "|y + " + decimal_comma(-port_y, 1) + "|";
+    return o.axis == 'x' ? "|x|" : "|z|";
+}
+
 std::string collision_reason(const RunEnd& end)
 {
-    const Motion& m = end.at;
-    const double across_x = std::fabs(m.x);
-    const double across_z = std::fabs(m.z);
-    const double along_y = std::fabs(m.y - port_y);
-    std::string name = "|x|";
-    double offset = across_x;
-    std::string effect = "hors de l'axe du port";
-    if (across_z > offset) name = "|z|", offset = across_z;
-    if (along_y > offset) {
-        name = "|y + " + decimal_comma(-port_y, 1) + "|";
-        offset = along_y;
-        effect = "contact sur la coque";
-    }
-    return name + " = " + compared(offset, end.limits.tolerance, reason_decimals, reason_decimals) +
-           " : " + effect;
+    const DecidingOffset o = deciding_offset(end.at);
+    const char* effect = o.axis == 'y' ? "contact sur la coque" : "hors de l'axe du port";
+    return offset_name(o) + " = " +
+           compared(o.size, end.limits.tolerance, reason_decimals, reason_decimals) + " : " +
+           effect;
+}
+
+double distance_from_target(const Motion& m)
+{
+    return std::sqrt(m.x * m.x + m.y * m.y + m.z * m.z);
 }
 
 std::string loss_reason(const RunEnd& end)
 {
-    const Motion& m = end.at;
-    const double distance = std::sqrt(m.x * m.x + m.y * m.y + m.z * m.z);
-    return "distance " + compared(distance, std::sqrt(loss_radius_squared), distance_decimals, 0) +
+    return "distance à la cible " +
+           compared(distance_from_target(end.at), std::sqrt(loss_radius_squared), distance_decimals,
+                    0) +
            " : perdu dans l'espace";
+}
+
+// The key whose thrust opposes the largest component of the velocity.
+const char* braking_key(const Motion& m)
+{
+    const double ax = std::fabs(m.xp), ay = std::fabs(m.yp), az = std::fabs(m.zp);
+    if (ay >= ax && ay >= az) return m.yp > 0.0 ? "↓" : "↑";
+    if (ax >= az) return m.xp > 0.0 ? "←" : "→";
+    return m.zp > 0.0 ? "Page suiv." : "Page préc.";
+}
+
+std::string too_fast_advice(const RunEnd& end)
+{
+    return "vous arriviez à " + shown_beside(speed_of(end), end.limits.max_speed, reason_decimals) +
+           " : freinez avec " + braking_key(end.at) + " dans les derniers " +
+           decimal_comma(braking_distance, 0) + " ul";
+}
+
+std::string collision_advice(const RunEnd& end)
+{
+    const DecidingOffset o = deciding_offset(end.at);
+    const std::string size = shown_beside(o.size, end.limits.tolerance, reason_decimals);
+    if (o.axis == 'y') {
+        return "vous avez touché la coque à " + size +
+               " du port : arrivez par l'axe, en face du port";
+    }
+    const bool positive = o.signed_value > 0.0;
+    std::string where;
+    const char* key = nullptr;
+    if (o.axis == 'x') {
+        where = positive ? "au-dessus de l'axe" : "au-dessous de l'axe";
+        key = positive ? "←" : "→";
+    } else {
+        where = positive ? "à côté de l'axe (z > 0)" : "à côté de l'axe (z < 0)";
+        key = positive ? "Page suiv." : "Page préc.";
+    }
+    return "vous arriviez " + size + " " + where + " : corrigez avec " + key + " avant le port";
+}
+
+std::string loss_advice(const RunEnd& end)
+{
+    return "vous étiez à " +
+           shown_beside(distance_from_target(end.at), std::sqrt(loss_radius_squared),
+                        distance_decimals) +
+           " ul de la cible : la dérive vous a emporté ; suivez la prédiction jaune et corrigez "
+           "plus tôt";
 }
 
 // "-0,00" reads as a sign where there is no value.
@@ -115,6 +198,42 @@ std::string verdict_reason(const RunEnd& end)
             return collision_reason(end);
         case outcome_lost:
             return loss_reason(end);
+        default:
+            return "";
+    }
+}
+
+std::string verdict_measure(const RunEnd& end)
+{
+    switch (end.outcome) {
+        case outcome_docked:
+        case outcome_too_fast:
+            return "vitesse " + shown_beside(speed_of(end), end.limits.max_speed, reason_decimals);
+        case outcome_collision: {
+            const DecidingOffset o = deciding_offset(end.at);
+            return offset_name(o) + " = " +
+                   shown_beside(o.size, end.limits.tolerance, reason_decimals);
+        }
+        case outcome_lost:
+            return "distance à la cible " + shown_beside(distance_from_target(end.at),
+                                                         std::sqrt(loss_radius_squared),
+                                                         distance_decimals);
+        default:
+            return "";
+    }
+}
+
+std::string verdict_advice(const RunEnd& end)
+{
+    switch (end.outcome) {
+        case outcome_docked:
+            return "bien joué : assez lent et dans l'axe du port";
+        case outcome_too_fast:
+            return too_fast_advice(end);
+        case outcome_collision:
+            return collision_advice(end);
+        case outcome_lost:
+            return loss_advice(end);
         default:
             return "";
     }

@@ -79,14 +79,20 @@ void require_finite(const char* path, const char* name, double& value, double fa
     value = fallback;
 }
 
-// Keeps the run sound whatever the file held: a usable dt, finite values and a
-// trail length the arrays can hold.
+// Keeps the run sound whatever the file held: a usable dt no longer than a
+// step, finite values and a trail length the arrays can hold.
 void sanitise_scenario(const char* path, Scenario& s)
 {
     if (!(s.dt >= min_dt) || !std::isfinite(s.dt)) {
         std::fprintf(stderr, ": \"%s\": dt=%g inutilisable (au moins %g), remplace par %g.\n", path,
                      s.dt, min_dt, default_dt);
         s.dt = default_dt;
+    }
+    // A sub-step longer than the step would never be taken: the run would stand still.
+    if (s.dt > step_interval) {
+        std::fprintf(stderr, ": \"%s\": dt=%g plus long que le pas %g, ramene a %g.\n", path, s.dt,
+                     step_interval, step_interval);
+        s.dt = step_interval;
     }
     require_finite(path, "trois", s.trois, 3.0);
     require_finite(path, "Omega", s.Omega, 0.0);

@@ -80,6 +80,8 @@ TEST(Lesson, OptionalKeysGiveTitleFuelAndLimits)
     EXPECT_EQ(read.lesson.fuel, 12);
     EXPECT_EQ(read.lesson.limits.max_speed, 0.2);
     EXPECT_EQ(read.lesson.limits.tolerance, 0.4);
+    EXPECT_TRUE(read.lesson.planner_allowed);
+    EXPECT_FALSE(parse_lesson(classic + "planificateur = NON\n").lesson.planner_allowed);
 }
 
 // A bad file and the one refusal it gets.
@@ -100,7 +102,7 @@ TEST(Lesson, BadFilesAreRefusedWithOneMessageNamingLineAndKey)
          "ligne 12 : « vitesse » : clé inconnue ; vouliez-vous dire « vitesse_max » ?"},
         {classic + "vent = 3\n", 12, "vent",
          "ligne 12 : « vent » : clé inconnue (clés possibles : dt, nx, trois, Omega, X0, Y0, "
-         "Z0, Xp0, Yp0, Zp0, p, titre, carburant, vitesse_max, tolerance)."},
+         "Z0, Xp0, Yp0, Zp0, p, titre, carburant, vitesse_max, tolerance, planificateur)."},
         {with_line(4, "Omega=0,2,5"), 4, "Omega",
          "ligne 4 : « Omega » : « 0,2,5 » n'est pas un nombre."},
         {with_line(5, "x0 = nan"), 5, "X0", "ligne 5 : « X0 » : « nan » n'est pas un nombre."},
@@ -116,7 +118,15 @@ TEST(Lesson, BadFilesAreRefusedWithOneMessageNamingLineAndKey)
          "ligne 2 : « nx » : « 99999999999 » hors des limites (attendu : un entier de 1 à "
          "100000)."},
         {with_line(1, "dt=1e-7"), 1, "dt",
-         "ligne 1 : « dt » : « 1e-7 » hors des limites (attendu : au moins 0,000001)."},
+         "ligne 1 : « dt » : « 1e-7 » hors des limites (attendu : au moins 0,000001 et au plus "
+         "0,05)."},
+        {with_line(1, "dt=0.06"), 1, "dt",
+         "ligne 1 : « dt » : « 0.06 » hors des limites (attendu : au moins 0,000001 et au plus "
+         "0,05)."},
+        {with_line(3, "trois=2.5 Omega=0,2,5"), 3, "Omega",
+         "ligne 3 : « Omega » : « 0,2,5 » n'est pas un nombre."},
+        {classic + "planificateur = peut-être\n", 12, "planificateur",
+         "ligne 12 : « planificateur » : « peut-être » : attendu « oui » ou « non »."},
         {classic + "tolerance=0,5\n", 12, "tolerance",
          "ligne 12 : « tolerance » : « 0,5 » hors des limites (attendu : plus grand que 0 et au "
          "plus 0,4)."},
@@ -170,6 +180,7 @@ TEST(Lesson, ClassicFilesReadAlikeByBothReaders)
                               "X0=-1e1\nY0=-2.5E+1\nZ0=.5\nXp0=7.\n"
                               "Yp0=-0.0\nZp0=1e-320\np=0.1\n"));
     paths.push_back(dir.write("spaced.in", joined(classic_lines, "   \n\n")));
+    paths.push_back(dir.write("one_line.in", joined(classic_lines, " ") + "\n"));
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         Scenario classic_read;

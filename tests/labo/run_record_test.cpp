@@ -122,6 +122,7 @@ TEST_F(RunRecordTest, HeaderThenOneRowPerStepReadingBackExactly)
         "# vitesse_max: 0.12",
         "# tolerance: 0.1",
         "# carburant: 100",
+        "# planificateur: oui",
         "temps (ut),x (ul),y (ul),z (ul),xp (ul/ut),yp (ul/ut),zp (ul/ut),fx (ul/ut2),"
         "fy (ul/ut2),fz (ul/ut2),carburant (poussees),distance_port (ul),vitesse (ul/ut),verdict",
     };

@@ -53,9 +53,9 @@ const ReasonCase reason_cases[] = {
     {classic, 0, 1.4999, 0, 0.05, hit, "|y + 1,5| = 3,00 > 0,10 : contact sur la coque"},
     // Farther than 100.
     {classic, 100, 0, 0, 0, none, ""},
-    {classic, 100.2, 0, 0, 0, lost, "distance 100,2 > 100 : perdu dans l'espace"},
-    {classic, 60, -80.0001, 0, 0, lost, "distance 100,0001 > 100 : perdu dans l'espace"},
-    {classic, 0, 0, -100.0000001, 0, lost, "distance 100,0 ≥ 100 : perdu dans l'espace"},
+    {classic, 100.2, 0, 0, 0, lost, "distance à la cible 100,2 > 100 : perdu dans l'espace"},
+    {classic, 60, -80.0001, 0, 0, lost, "distance à la cible 100,0001 > 100 : perdu dans l'espace"},
+    {classic, 0, 0, -100.0000001, 0, lost, "distance à la cible 100,0 ≥ 100 : perdu dans l'espace"},
     // A teacher's limits.
     {lenient, 0.13, -1.45, 0, 0.04, docked, "vitesse 0,04 < 0,05 : arrimage en douceur"},
     {lenient, 0.13, -1.45, 0, 0.05, too_fast, "vitesse 0,05 ≥ 0,05"},
@@ -73,6 +73,51 @@ TEST(VerdictReason, NamesTheDecidingLimitOnBothSidesOfEachBorder)
         EXPECT_EQ(decide_outcome(c.x, c.y, c.z, 0.0, c.yp, 0.0, c.limits), c.outcome) << c.reason;
         EXPECT_EQ(verdict_reason(RunEnd{c.outcome, at, c.limits, 0, 0.0}), c.reason);
     }
+}
+
+TEST(VerdictReason, AdviceSaysWhatToChangeOnEachSideOfTheBorders)
+{
+    struct AdviceCase {
+        Motion at;
+        Outcome outcome;
+        const char* advice;
+    };
+    const AdviceCase cases[] = {
+        {{0, -1.45, 0, 0, 0.15, 0},
+         too_fast,
+         "vous arriviez à 0,15 : freinez avec ↓ dans les derniers 2 ul"},
+        {{0, -1.45, 0, 0, 0.12, 0},
+         too_fast,
+         "vous arriviez à 0,12 : freinez avec ↓ dans les derniers 2 ul"},
+        {{0, -1.45, 0, 0, 0.1201, 0},
+         too_fast,
+         "vous arriviez à 0,1201 : freinez avec ↓ dans les derniers 2 ul"},
+        {{0, -1.45, 0, -0.13, 0.05, 0},
+         too_fast,
+         "vous arriviez à 0,14 : freinez avec → dans les derniers 2 ul"},
+        {{0.13, -1.45, 0, 0, 0.05, 0},
+         hit,
+         "vous arriviez 0,13 au-dessus de l'axe : corrigez avec ← avant le port"},
+        {{-0.1, -1.45, 0, 0, 0.05, 0},
+         hit,
+         "vous arriviez 0,10 au-dessous de l'axe : corrigez avec → avant le port"},
+        {{0.05, -1.45, -0.1001, 0, 0.05, 0},
+         hit,
+         "vous arriviez 0,1001 à côté de l'axe (z < 0) : corrigez avec Page préc. avant le port"},
+        {{0, -1.02, 0, 0, 0.05, 0},
+         hit,
+         "vous avez touché la coque à 0,48 du port : arrivez par l'axe, en face du port"},
+        {{100.2, 0, 0, 0, 0, 0},
+         lost,
+         "vous étiez à 100,2 ul de la cible : la dérive vous a emporté ; suivez la prédiction "
+         "jaune et corrigez plus tôt"},
+    };
+    for (const AdviceCase& c : cases) {
+        const Motion& m = c.at;
+        ASSERT_EQ(decide_outcome(m.x, m.y, m.z, m.xp, m.yp, m.zp, classic), c.outcome) << c.advice;
+        EXPECT_EQ(verdict_advice(RunEnd{c.outcome, m, classic, 0, 0.0}), c.advice);
+    }
+    EXPECT_EQ(verdict_advice(RunEnd{}), "");
 }
 
 TEST(VerdictReason, TitlesAndCosts)

@@ -183,6 +183,14 @@ INSTANTIATE_TEST_SUITE_P(
                 [] { EXPECT_EQ(scenario.dt, 0.005); }},
         BadItem{"dt=inf", "dt=inf inutilisable (au moins 1e-06), remplace par 0.005.\n",
                 [] { EXPECT_EQ(scenario.dt, 0.005); }},
+        // A sub-step longer than the step would never be taken: the run would stand still.
+        BadItem{"dt=0.1", "dt=0.1 plus long que le pas 0.05, ramene a 0.05.\n",
+                [] {
+                    EXPECT_EQ(scenario.dt, 0.05);
+                    const double before = simulation.temps;
+                    step_simulation();
+                    EXPECT_NEAR(simulation.temps - before, 0.05, 1e-12);
+                }},
         BadItem{"trois=nan", "trois n'est pas un nombre fini, remplace par 3.\n",
                 [] { EXPECT_EQ(scenario.trois, 3.0); }},
         BadItem{"Omega=-inf", "Omega n'est pas un nombre fini, remplace par 0.\n",
