@@ -286,9 +286,11 @@ void build_overlay()
     build_menu_bar();
     if (labo.run.started) {
         build_instruments();
-        if (labo.planner.shown && planner_allowed()) build_planner();
+        // After the verdict the planner and the approach view have nothing
+        // left to show, and the verdict takes their place.
+        if (labo.planner.shown && planner_allowed() && !labo.run.ended) build_planner();
         build_plots();
-        build_approach_view();
+        if (!labo.run.ended) build_approach_view();
         if (labo.run.ended) build_verdict();
         if (simulation.paused != 0) show_pause();
     }

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr float planner_width = 330.0f;
-constexpr float planner_top = 430.0f;  // pixels from the top, under the instruments
 constexpr float margin = 8.0f;
 constexpr double two_pi = 6.283185307179586;
 constexpr double shortest_flight = 0.5;        // ut
@@ -61,7 +60,7 @@ void answer_lines(const BurnPlan& plan, const PlanRequest& request)
         return;
     }
     ImGui::TextColored(colour_plan, u8"Maintenant : %s", presses_text(plan.presses).c_str());
-    ImGui::TextWrapped("%s", (u8"Δv nécessaire : x " + num(plan.change[0]) + ", y " +
+    ImGui::TextWrapped("%s", (u8"Vitesse à ajouter : x " + num(plan.change[0]) + ", y " +
                               num(plan.change[1]) + ", z " + num(plan.change[2]) +
                               u8" (une poussée : " + num(request.press_change) + ")")
                                  .c_str());
@@ -74,7 +73,9 @@ void answer_lines(const BurnPlan& plan, const PlanRequest& request)
         (u8"À l'arrivée, pour s'arrêter : " + presses_text(plan.arrival_presses) + " (vitesse " +
          num(chaser_speed(plan.arrival.xp, plan.arrival.yp, plan.arrival.zp)) + ")")
             .c_str());
-    ImGui::TextDisabled("%s", u8"Trajet prévu en violet ; recalculé à chaque instant.");
+    ImGui::TextDisabled("%s",
+                        u8"Trajet prévu en violet. Replanifiez en route : l'écart fond "
+                        u8"à mesure que l'arrivée approche.");
 }
 
 }  // namespace
@@ -86,7 +87,10 @@ bool plan_drawn()
 
 void build_planner()
 {
-    ImGui::SetNextWindowPos(ImVec2(margin, planner_top), ImGuiCond_Appearing);
+    // Bottom right, under the plane plot (whose time plots give it the room).
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x - margin, display.y - margin), ImGuiCond_Appearing,
+                            ImVec2(1.0f, 1.0f));
     ImGui::SetNextWindowSize(ImVec2(planner_width, 0.0f), ImGuiCond_Appearing);
     ImGui::Begin("Planificateur", &labo.planner.shown, ImGuiWindowFlags_NoCollapse);
     ImGui::PushTextWrapPos(0.0f);
@@ -95,11 +99,7 @@ void build_planner()
     aim_lines(request);
     flight_time_slider();
     ImGui::Separator();
-    if (labo.run.ended) {
-        ImGui::TextDisabled("%s", u8"Course terminée : k pour recommencer.");
-    } else {
-        answer_lines(labo.plan, request);
-    }
+    answer_lines(labo.plan, request);
     ImGui::PopTextWrapPos();
     ImGui::End();
 }

@@ -285,7 +285,10 @@ void build_plots()
         u8"blanc : trajet, jaune : prédiction (orange : au plus près du port), violet : "
         u8"planificateur, points : poussées selon x (rouge), y (vert), z (bleu)");
     ImGui::PopTextWrapPos();
-    time_plot("Distance au port", &HistorySample::port_distance, 0.0);
-    time_plot("Vitesse", &HistorySample::speed, labo.run.lesson.limits.max_speed);
+    // The planner takes the room of the time plots below.
+    if (!(labo.planner.shown && planner_allowed() && !labo.run.ended)) {
+        time_plot("Distance au port", &HistorySample::port_distance, 0.0);
+        time_plot("Vitesse", &HistorySample::speed, labo.run.lesson.limits.max_speed);
+    }
     ImGui::End();
 }

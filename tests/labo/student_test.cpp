@@ -1,0 +1,142 @@
+// Every shipped case flown as a student flies it with only what the window
+// shows: the planner's press counts for a flight time slid to the fewest
+// presses, replanned twice on the way, the presses it says to stop on arrival;
+// then the last units watching the offsets from the docking axis, advancing
+// slowly and pressing sideways towards the axis. Each case must dock.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "lesson_run.h"
+#include "planner.h"
+#include "sim_fixture.h"
+#include "temp_files.h"
+
+namespace {
+
+constexpr int positive_keys[3] = {key_thrust_right, key_thrust_up, key_thrust_page_up};
+constexpr int negative_keys[3] = {key_thrust_left, key_thrust_down, key_thrust_page_down};
+constexpr double hold_y = port_y - aim_before_port;     // the planner's default aim
+constexpr double replan_fractions[] = {0.0, 0.5, 0.8};  // of the flight, when the student replans
+constexpr double slider_start = 0.6, slider_end = 2.8, slider_step = 0.04;  // in default times
+constexpr double approach_speed = 0.05;  // the help's "avancer doucement"
+constexpr double axis_gain = 0.5;        // sideways speed per unit of offset
+constexpr double most_sideways = 0.03;
+constexpr double wait_off_axis = 0.3;  // farther than this from the axis, wait for it
+constexpr double settle = 2.0;         // ut after the transfer before the approach
+constexpr double look_every = 0.5;     // ut between two looks at the instruments
+constexpr double give_up = 400.0;      // ut
+
+class StudentTest : public SimTest {
+protected:
+    void press(const PressCounts& presses)
+    {
+        for (size_t axis = 0; axis < presses.size(); ++axis)
+            for (int i = 0; i < std::abs(presses[axis]); ++i)
+                queue_press(run, presses[axis] > 0 ? positive_keys[axis] : negative_keys[axis]);
+    }
+    void fly_until(double t)
+    {
+        while (!run.ended && simulation.temps < t - 1e-9) step_lesson_run(run);
+    }
+    BurnPlan plan(double flight_time)
+    {
+        PlanRequest r;
+        r.now = current_motion();
+        r.queue = run.queue;
+        r.Omega = scenario.Omega;
+        r.trois = scenario.trois;
+        r.interval = step_interval;
+        r.aim_y = hold_y;
+        r.flight_time = flight_time;
+        r.press_change = press_change(run);
+        return plan_transfer(r);
+    }
+    // The slider moved until the planner asks for the fewest presses.
+    double cheapest_flight_time()
+    {
+        double best_time = default_flight_time(scenario.Omega);
+        int fewest = 1 << 30;
+        for (double f = slider_start; f <= slider_end; f += slider_step) {
+            const double t = f * default_flight_time(scenario.Omega);
+            const BurnPlan p = plan(t);
+            int presses = 0;
+            for (size_t a = 0; a < 3; ++a)
+                presses += std::abs(p.presses[a]) + std::abs(p.arrival_presses[a]);
+            if (p.ok && presses < fewest) fewest = presses, best_time = t;
+        }
+        return best_time;
+    }
+    void transfer_to_the_axis()
+    {
+        const double flight = cheapest_flight_time();
+        const double start = simulation.temps;
+        for (double f : replan_fractions) {
+            fly_until(start + f * flight);
+            const BurnPlan now = plan(flight - (simulation.temps - start));
+            if (now.ok) press(now.presses);
+        }
+        fly_until(start + flight);
+        stop();
+        fly_until(simulation.temps + settle);
+    }
+    // The presses that cancel the speed the panel shows.
+    void stop()
+    {
+        const Motion m = current_motion();
+        const double one = press_change(run);
+        press({static_cast<int>(std::lround(-m.xp / one)),
+               static_cast<int>(std::lround(-m.yp / one)),
+               static_cast<int>(std::lround(-m.zp / one))});
+    }
+    // Forward slowly on the axis, sideways towards it, one look at a time.
+    void final_approach()
+    {
+        const double one = press_change(run);
+        while (!run.ended && simulation.temps < give_up) {
+            const Motion m = current_motion();
+            const ApproachOffsets o = approach_offsets(m, run.lesson.limits);
+            if (run.queue.empty()) {
+                const bool far_off =
+                    std::fabs(o.x) > wait_off_axis || std::fabs(o.z) > wait_off_axis;
+                const double forward = far_off && o.along < -1.0 ? 0.0 : approach_speed;
+                const double towards_x =
+                    std::clamp(-axis_gain * o.x, -most_sideways, most_sideways);
+                const double towards_z =
+                    std::clamp(-axis_gain * o.z, -most_sideways, most_sideways);
+                correct(m.yp, forward, one, 1);
+                correct(m.xp, towards_x, one, 0);
+                correct(m.zp, towards_z, one, 2);
+            }
+            fly_until(simulation.temps + look_every);
+        }
+    }
+    void correct(double speed, double wanted, double one, int axis)
+    {
+        if (speed < wanted - one / 2) queue_press(run, positive_keys[axis]);
+        if (speed > wanted + one / 2) queue_press(run, negative_keys[axis]);
+    }
+
+    TempDir dir;
+    LessonRun run;
+};
+
+}  // namespace
+
+TEST_F(StudentTest, EveryShippedCaseDocksWithThePlannerAndTheOffsets)
+{
+    for (const char* path : scenario_paths) {
+        SCOPED_TRACE(path);
+        const LessonRead read = read_lesson_file(std::string(ORVANEL_SOURCE_DIR) + "/" + path);
+        ASSERT_TRUE(read.ok) << read.error.message;
+        run.folder = dir.file("runs");
+        start_lesson_run(run, read.lesson, "eleve");
+        transfer_to_the_axis();
+        final_approach();
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(run.end.outcome, outcome_docked) << verdict_reason(run.end);
+        EXPECT_LE(fuel_used(run), read.lesson.fuel);
+    }
+}
