@@ -140,8 +140,7 @@ void build_approach_view()
     top_inset(draw, corner, m, half);
     behind_inset(draw, ImVec2(corner.x + inset_size + margin, corner.y), m, half);
     ImGui::Dummy(ImVec2(2.0f * inset_size + margin, inset_size));
-    ImGui::TextDisabled(u8"vert : tolérance ±%s ; gris : coque ; hauteur : ±%s ul",
-                        decimal_comma(labo.run.lesson.limits.tolerance, 2).c_str(),
+    ImGui::TextDisabled(u8"vert : tolérance ; gris : coque ; x ±%s ul",
                         decimal_comma(half, 2).c_str());
     ImGui::End();
 }

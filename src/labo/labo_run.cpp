@@ -159,5 +159,6 @@ PlanRequest planner_request()
     r.aim_z = 0.0;
     r.flight_time = labo.planner.flight_time;
     r.press_change = press_change(labo.run);
+    r.tolerance = labo.run.lesson.limits.tolerance;
     return r;
 }

@@ -1,5 +1,6 @@
 // The teaching edition's panels, built each frame with Dear ImGui: menu bar,
 // instruments, verdict, case chooser and help.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -19,8 +20,8 @@ constexpr float verdict_width = 460.0f;
 constexpr float speed_gauge_height = 18.0f;
 constexpr double gauge_span_over_limit = 2.0;  // the speed gauge shows twice the limit
 constexpr double two_pi = 6.283185307179586;
-constexpr float pause_font_size = 56.0f;
-constexpr float pause_top = 320.0f;  // pixels from the top of the window, under the panel
+constexpr float pause_font_size = 48.0f;
+constexpr float plot_column_width = 338.0f;  // the plots' window and its margin, on the right
 constexpr size_t path_field_size = 512;
 
 const ImVec4 colour_good(0.35f, 0.9f, 0.4f, 1.0f);
@@ -160,12 +161,17 @@ void build_instruments()
     ImGui::End();
 }
 
-// PAUSE in large letters under the instruments, where no one can miss it.
+// PAUSE in large letters in the middle of the scene, between the panels,
+// where no one can miss it.
 void show_pause()
 {
     ImFont* font = ImGui::GetFont();
     const char* word = "PAUSE";
-    const ImVec2 at(2.0f * margin, pause_top);
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float width = font->CalcTextSizeA(pause_font_size, display.x, 0.0f, word).x;
+    const float gap_left = margin + panel_width;
+    const float gap_right = std::max(gap_left + width, display.x - plot_column_width);
+    const ImVec2 at(0.5f * (gap_left + gap_right - width), 0.5f * display.y);
     ImGui::GetForegroundDrawList()->AddText(font, pause_font_size, at,
                                             ImGui::ColorConvertFloat4ToU32(colour_pause), word);
 }
@@ -241,6 +247,17 @@ const char* const strategy_lines[] = {
     u8"Au contact il faut une vitesse sous la limite et être dans l'axe du port.",
 };
 
+const char* const planner_lines[] = {
+    u8"Le panneau montre les écarts à l'axe du port (x, z), la distance le long de l'axe "
+    u8"(y + 1,5) et la vitesse, en vert dans leurs limites, et ce que donnera la dérive si "
+    u8"rien ne change. À moins de 6 ul du port, la vue d'approche montre les derniers "
+    u8"mètres, l'écart x agrandi.",
+    u8"Le planificateur (m) calcule le transfert à deux impulsions vers un point visé (un "
+    u8"clic sur le plan) en une durée choisie : les appuis à faire maintenant, le trajet "
+    u8"qu'ils donnent (violet) et la vitesse à annuler à l'arrivée. Glissez la durée pour "
+    u8"peu d'appuis, replanifiez en route, puis finissez doucement en tenant l'axe.",
+};
+
 const char* const key_lines[] = {
     u8"flèches : pousser selon x (← →) et y (↑ ↓) ; Page préc./suiv. : selon z",
     u8"p : pause      s / S : temps deux fois plus lent / rapide",
@@ -270,6 +287,8 @@ void build_help()
     bullet_lines(physics_lines, sizeof physics_lines / sizeof physics_lines[0]);
     ImGui::TextColored(colour_pause, u8"Stratégie");
     bullet_lines(strategy_lines, sizeof strategy_lines / sizeof strategy_lines[0]);
+    ImGui::TextColored(colour_pause, u8"Approche et planificateur");
+    bullet_lines(planner_lines, sizeof planner_lines / sizeof planner_lines[0]);
     ImGui::TextColored(colour_pause, "Touches");
     bullet_lines(key_lines, sizeof key_lines / sizeof key_lines[0]);
     ImGui::PopTextWrapPos();

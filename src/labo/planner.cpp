@@ -79,9 +79,10 @@ Motion start_of_new_presses(const PlanRequest& r, double start_time)
 }
 
 // The exact velocity change at `start` to reach the aim after `flight`;
-// false, with the reason, when no transfer exists.
+// false, with the reason, when no transfer exists. Where z arrives whatever
+// the burn but within the tolerance, the plan leaves z alone and says so.
 bool solve_change(const PlanRequest& r, const Motion& start, double flight, VelocityChange& change,
-                  std::string& why)
+                  std::string& why, std::string& note)
 {
     const Motion drift = coast(start, r.Omega, r.trois, flight);
     const Motion mx = coast(unit_velocity(0), r.Omega, r.trois, flight);
@@ -105,6 +106,10 @@ bool solve_change(const PlanRequest& r, const Motion& start, double flight, Velo
         change[2] = ez / mz.z;
     } else if (std::fabs(ez) < z_already_there) {
         change[2] = 0.0;
+    } else if (std::fabs(ez) < r.tolerance) {
+        change[2] = 0.0;
+        note = "À cette durée" + orbit_fraction(r.flight_time, r.Omega) + ", z arrive à " +
+               decimal_comma(drift.z, 2) + " quelle que soit la poussée : dans la tolérance.";
     } else {
         why = "Pour une durée de " + decimal_comma(r.flight_time, 1) + " ut" +
               orbit_fraction(r.flight_time, r.Omega) +
@@ -129,7 +134,7 @@ BurnPlan plan_transfer(const PlanRequest& r)
         return refused("Les poussées en attente prennent déjà toute la durée de vol.");
     BurnPlan plan;
     const Motion start = start_of_new_presses(r, start_time);
-    if (!solve_change(r, start, flight, plan.change, plan.refusal)) return plan;
+    if (!solve_change(r, start, flight, plan.change, plan.refusal, plan.note)) return plan;
     plan.ok = true;
     plan.presses = whole_presses(plan.change, r.press_change);
 

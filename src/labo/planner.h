@@ -12,6 +12,7 @@
 
 #include "approach.h"
 #include "prediction.h"
+#include "simulation.h"
 
 // ---------------------------------------------------------------------------
 // Records
@@ -31,13 +32,16 @@ struct PlanRequest {
     double interval = 0.05;                        // time one step covers (ut)
     double aim_x = 0.0, aim_y = 0.0, aim_z = 0.0;  // the point to reach (ul)
     double flight_time = 0.0;                      // from now to the arrival (ut)
-    double press_change = 0.0;  // velocity change of one press: p × interval (ul/ut)
+    double press_change = 0.0;          // velocity change of one press: p × interval (ul/ut)
+    double tolerance = port_tolerance;  // a z that no burn can change but arrives this
+                                        // close to the aim's still makes a transfer (ul)
 };
 
 // The planner's answer.
 struct BurnPlan {
     bool ok = false;
     std::string refusal;              // when !ok: one French sentence saying why
+    std::string note;                 // when ok: what the plan leaves alone (z), or empty
     VelocityChange change{};          // exact velocity change needed when the new presses start
     PressCounts presses{};            // that change in whole presses
     double rounding_miss = 0.0;       // distance from the aim at arrival had the whole presses

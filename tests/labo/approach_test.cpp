@@ -174,6 +174,10 @@ TEST(Planner, FlightTimesNoTransferCanUseAreRefusedWithAReason)
     plan = plan_transfer(r);
     EXPECT_FALSE(plan.ok);
     EXPECT_NE(plan.refusal.find("z = -1,50"), std::string::npos) << plan.refusal;
+    r.now.z = 0.05;  // within the tolerance: planned in the plane, z left as it comes
+    plan = plan_transfer(r);
+    EXPECT_TRUE(plan.ok);
+    EXPECT_NE(plan.note.find("z arrive à -0,05"), std::string::npos) << plan.note;
 
     r.flight_time = -1.0;
     EXPECT_FALSE(plan_transfer(r).ok);
