@@ -20,6 +20,8 @@ bool is_title_bar(int r, int g, int b) { return r == 41 && g == 74 && b == 122; 
 bool is_coast_yellow(int r, int g, int b) { return r > 200 && g > 170 && g < 235 && b < 60; }
 bool is_path_white(int r, int g, int b) { return r > 215 && g > 215 && b > 215; }
 bool is_verdict_red(int r, int g, int b) { return r > 200 && g < 120 && b < 110 && g > 50; }
+bool is_plan_violet(int r, int g, int b) { return r > 220 && g > 80 && g < 150 && b > 220; }
+bool is_tolerance_green(int r, int g, int b) { return r < 90 && g > 200 && b > 60 && b < 120; }
 
 // A lesson with Omega 0 and the given start along the docking axis.
 std::string lesson_text(const std::string& title, double y0, double yp0)
@@ -100,6 +102,25 @@ TEST_F(LaboWindowTest, ChooserStartsACaseWhosePlotShowsPathAndPredictedCoast)
     });
     EXPECT_GT(count_pixels(flown, plot_left, plot_top, 800, plot_bottom, is_path_white), 60)
         << "the path flown is drawn in the plot";
+}
+
+TEST_F(LaboWindowTest, PlannerDrawsItsPathAndTheApproachViewOpensNearThePort)
+{
+    // Four units before the port, still: the approach view is open (bottom left)
+    // with its tolerance squares; 'm' opens the planner, whose path is violet.
+    dir.write("world/pres.in", lesson_text("Tout pres", -5.5, 0.0));
+    start(run, {"pres.in"});
+    auto approach_shown = [](const Screenshot& s) {
+        return count_pixels(s, 0, 560, panel_right + 40, 800, is_tolerance_green) > 40;
+    };
+    EXPECT_TRUE(approach_shown(shot_when(run, approach_shown))) << "the approach view is open";
+    press_keys(run, "m");
+    auto planned = [](const Screenshot& s) {
+        return count_pixels(s, plot_left, plot_top, 800, plot_bottom, is_plan_violet) > 20 &&
+               count_pixels(s, plot_left, 440, 800, 800, is_plan_violet) > 20;
+    };
+    EXPECT_TRUE(planned(shot_when(run, planned)))
+        << "the planned path in the plot and the planner's presses in its window";
 }
 
 TEST_F(LaboWindowTest, ContactTooFastShowsItsReasonAndEndsTheRunRecord)
