@@ -1,13 +1,20 @@
 // Run records: a real run written as CSV and read back exactly, names never
-// reused, a folder that cannot be made, and tools/plot_run.py drawing a record.
+// reused (accents kept), a folder that cannot be made, a disk that fills up,
+// the spreadsheet copy read back by LibreOffice, and tools/plot_run.py drawing
+// a record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <sys/mount.h>
+
+#include "capture.h"
 #include "run_record.h"
 #include "sim_fixture.h"
 #include "temp_files.h"
@@ -30,13 +37,15 @@ protected:
     // Flies `steps` steps of fo2 with a press (GLUT key code) at the given
     // steps, recording each; returns the rows written, closed with `reason`.
     std::vector<RecordRow> record_run(int steps, const std::vector<std::pair<int, int>>& presses,
-                                      const std::string& reason = "")
+                                      const std::string& reason = "",
+                                      const Lesson& lesson = fo2_lesson(),
+                                      const std::string& folder = "")
     {
-        const Lesson lesson = fo2_lesson();
         scenario = lesson.values;
         start_run("fo2");
         std::string why;
-        EXPECT_TRUE(open_run_record(record_, dir_.file("runs"), "data/fo2.in", lesson, &why))
+        EXPECT_TRUE(open_run_record(record_, folder.empty() ? dir_.file("runs") : folder,
+                                    "data/fo2.in", lesson, &why))
             << why;
         std::vector<RecordRow> rows;
         for (int step = 0; step < steps; ++step) {
@@ -172,14 +181,15 @@ TEST_F(RunRecordTest, NamesAreNeverReused)
 {
     const std::string folder = dir_.file("runs");
     std::vector<RunRecord> records(3);
-    ASSERT_TRUE(open_run_record(records[0], folder, "essai é.in", fo2_lesson(), nullptr));
+    ASSERT_TRUE(open_run_record(records[0], folder, "cas/élève «2».in", fo2_lesson(), nullptr));
     const std::string first = records[0].path;
-    ASSERT_TRUE(is_dated_name(std::filesystem::path(first).filename().string(), "essai___"));
+    ASSERT_TRUE(is_dated_name(std::filesystem::path(first).filename().string(), "élève__2_"))
+        << first;
     // A file already under the next name is kept as it is and skipped.
     const std::string stem = first.substr(0, first.size() - 4);
     dir_.write("runs/" + std::filesystem::path(stem + "-2.csv").filename().string(), "précieux");
     for (size_t i = 1; i < records.size(); ++i)
-        ASSERT_TRUE(open_run_record(records[i], folder, "essai é.in", fo2_lesson(), nullptr));
+        ASSERT_TRUE(open_run_record(records[i], folder, "cas/élève «2».in", fo2_lesson(), nullptr));
     EXPECT_EQ(read_file(stem + "-2.csv"), "précieux");
     for (size_t i = 1; i < records.size(); ++i) {
         for (size_t j = 0; j < i; ++j) EXPECT_NE(records[i].path, records[j].path);
@@ -195,7 +205,10 @@ TEST_F(RunRecordTest, FolderThatCannotBeMadeGivesFalseAndAMessage)
     const std::string folder = dir_.write("plain", "a file") + "/runs";
     std::string why;
     EXPECT_FALSE(open_run_record(record_, folder, "fo2", fo2_lesson(), &why));
-    EXPECT_EQ(why, "impossible de créer le dossier « " + folder + " ».");
+    EXPECT_EQ(why, "impossible de créer le dossier « " + folder +
+                       " » : un élément du chemin n'est pas un dossier");
+    EXPECT_EQ(record_.failure, why);
+    EXPECT_FALSE(record_is_complete(record_));
     EXPECT_EQ(record_.file, nullptr);
     write_record_row(record_, RecordRow{});
     close_run_record(record_, "rien");
@@ -237,4 +250,247 @@ TEST_F(RunRecordTest, PlotToolRefusesAMissingOrMalformedFileInOneLine)
         EXPECT_NE(said.find(path), std::string::npos) << said;
     }
     EXPECT_FALSE(std::filesystem::exists(dir_.file("bad.png")));
+}
+
+namespace {
+
+// A disk with `disk_space` bytes left: the write reaching the limit is cut,
+// the next fails with ENOSPC, and then room comes back, as it did for the
+// tester whose records went on with a row glued to a cut one. < 0: no limit.
+long disk_space = -1;
+
+ssize_t small_disk(int descriptor, const void* bytes, size_t count)
+{
+    if (disk_space == 0) {
+        disk_space = -1;
+        errno = ENOSPC;
+        return -1;
+    }
+    const size_t room = disk_space < 0 ? count : std::min(count, static_cast<size_t>(disk_space));
+    const ssize_t written = write(descriptor, bytes, room);
+    if (disk_space > 0 && written > 0) disk_space -= written;
+    return written;
+}
+
+// A tmpfs of 64 KiB mounted for the test, when the test may mount one.
+struct SmallFileSystem {
+    std::string folder;
+    bool mounted = false;
+    explicit SmallFileSystem(const std::string& where) : folder(where)
+    {
+        std::filesystem::create_directories(folder);
+        mounted = mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~SmallFileSystem()
+    {
+        if (mounted) umount(folder.c_str());
+    }
+};
+
+std::vector<std::string> split(const std::string& line, char separator)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t at; (at = line.find(separator, start)) != std::string::npos; start = at + 1)
+        fields.push_back(line.substr(start, at - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+double sheet_value(std::string text)
+{
+    std::replace(text.begin(), text.end(), ',', '.');
+    return number(text);
+}
+
+// A record stopped by a full disk: after its column line, whole rows that are
+// the run's rows in order (none missing, none glued), then at most one cut
+// row, then at most the unfinished mark (whole, or cut when the disk stays
+// full), and nothing after. Returns whether the mark is there whole.
+bool expect_stopped_cleanly(const std::string& text, const std::string& columns,
+                            const std::string& mark, const std::vector<RecordRow>& rows)
+{
+    const bool sheet = columns.find(';') != std::string::npos;
+    const std::vector<std::string> lines = lines_of(text);
+    const auto header = std::find(lines.begin(), lines.end(), columns);
+    if (header == lines.end()) return false;  // stopped in its head: nothing to check
+    size_t row = 0;
+    for (auto line = header + 1; line != lines.end(); ++line) {
+        const std::vector<std::string> f = split(*line, sheet ? ';' : ',');
+        const bool whole = f.size() == 14u && (f[13] == "en_cours" || f[13] == "trop_vite");
+        const bool last = line + 1 == lines.end();
+        if (whole && row < rows.size()) {
+            const double t = sheet ? sheet_value(f[0]) : number(f[0]);
+            EXPECT_NEAR(t, rows[row].t, 1e-9) << "row " << row << " missing or glued";
+            ++row;
+            continue;
+        }
+        if (*line == mark || (line->empty() && sheet)) {
+            EXPECT_TRUE(*line != mark || last) << "written after the mark: " << *(line + 1);
+            continue;
+        }
+        // A cut row or a cut mark: only the mark may follow, nothing else.
+        EXPECT_TRUE(last || *(line + 1) == mark || (line + 1)->empty()) << *line;
+    }
+    return !lines.empty() && lines.back() == mark;
+}
+
+// A cell of LibreOffice's flat XML: its type and value ("float" and its
+// number, or "string" and its text as XML writes it).
+struct Cell {
+    std::string type;
+    std::string value;
+};
+
+std::string attribute(const std::string& tag, const std::string& name)
+{
+    const size_t at = tag.find(" " + name + "=\"");
+    if (at == std::string::npos) return "";
+    const size_t start = at + name.size() + 3;
+    return tag.substr(start, tag.find('"', start) - start);
+}
+
+std::vector<std::vector<Cell>> read_flat_sheet(const std::string& xml)
+{
+    std::vector<std::vector<Cell>> table;
+    const std::string row_open = "<table:table-row", row_close = "</table:table-row>";
+    const std::string cell_open = "<table:table-cell", cell_close = "</table:table-cell>";
+    for (size_t row = xml.find(row_open); row != std::string::npos;
+         row = xml.find(row_open, row + 1)) {
+        const size_t row_end = xml.find(row_close, row);
+        std::vector<Cell> cells;
+        for (size_t cell = xml.find(cell_open, row); cell < row_end;
+             cell = xml.find(cell_open, cell + 1)) {
+            const size_t tag_end = xml.find('>', cell);
+            const std::string tag = xml.substr(cell, tag_end - cell);
+            Cell read{attribute(tag, "office:value-type"), attribute(tag, "office:value")};
+            if (read.type == "string") {
+                const size_t p = xml.find("<text:p>", tag_end) + 8;
+                read.value = xml.substr(p, xml.find("</text:p>", p) - p);
+            }
+            const std::string repeated = attribute(tag, "table:number-columns-repeated");
+            cells.insert(cells.end(), repeated.empty() ? 1 : std::stoul(repeated), read);
+        }
+        // LibreOffice pads every row with empty cells to the widest.
+        while (!cells.empty() && cells.back().type.empty()) cells.pop_back();
+        table.push_back(cells);
+    }
+    return table;
+}
+
+}  // namespace
+
+TEST_F(RunRecordTest, FullDiskStopsTheRecordWithNoRowGluedAndSaysWhy)
+{
+    // Cut here and there in the rows of both files, each time with room back
+    // after the failure; and a real 64 KiB file system that stays full, when
+    // this test may mount one.
+    std::vector<long> spaces;
+    for (long space = 3000; space < 3400; space += 23) spaces.push_back(space);
+    SmallFileSystem small(dir_.file("petit"));
+    if (small.mounted) spaces.push_back(-1);
+    const std::string exact_mark = u8"# verdict: inacheve; relevé arrêté : disque plein";
+    const std::string sheet_mark = u8"verdict;inacheve;relevé arrêté : disque plein";
+    std::string sheet_columns = record_columns;
+    std::replace(sheet_columns.begin(), sheet_columns.end(), ',', ';');
+    for (size_t i = 0; i < spaces.size(); ++i) {
+        SCOPED_TRACE(spaces[i] < 0 ? "tmpfs" : "space " + std::to_string(spaces[i]));
+        const bool real = spaces[i] < 0;
+        record_ = RunRecord{};
+        record_.writer = real ? &write : &small_disk;
+        disk_space = spaces[i];
+        std::vector<RecordRow> rows;
+        const Console console = capture_console([&] {
+            rows =
+                record_run(real ? 1000 : 40, {{3, key_thrust_up}}, "fin", fo2_lesson(),
+                           real ? small.folder + "/runs" : dir_.file("runs" + std::to_string(i)));
+        });
+        disk_space = -1;
+        EXPECT_FALSE(record_is_complete(record_));
+        EXPECT_EQ(record_.file, nullptr);
+        EXPECT_NE(record_.failure.find("disque plein"), std::string::npos) << record_.failure;
+        EXPECT_NE(record_.failure.find(record_.path), std::string::npos) << record_.failure;
+        EXPECT_EQ(lines_of(console.err),
+                  std::vector<std::string>{"orvanel-labo: " + record_.failure});
+        EXPECT_LT(record_.rows, static_cast<long>(rows.size()));
+        const bool exact_marked =
+            expect_stopped_cleanly(read_file(record_.path), record_columns, exact_mark, rows);
+        const bool sheet_marked =
+            expect_stopped_cleanly(read_file(record_.sheet_path), sheet_columns, sheet_mark, rows);
+        // With room back, both files end with their mark.
+        EXPECT_TRUE(real || (exact_marked && sheet_marked));
+    }
+}
+
+TEST_F(RunRecordTest, SpreadsheetCopyOpensInLibreOfficeWithOneNumberPerCell)
+{
+    Lesson lesson = fo2_lesson();
+    lesson.title = u8"Un titre ; « cité » \"ici\"";
+    const std::vector<RecordRow> rows = record_run(30, {{3, key_thrust_up}, {10, key_thrust_right}},
+                                                   u8"arrêté ; à la main", lesson);
+    const std::string sheet = read_file(record_.sheet_path);
+    ASSERT_EQ(sheet.compare(0, 3, "\xEF\xBB\xBF"), 0) << "a UTF-8 byte order mark first";
+
+    // LibreOffice's own import, as a French teacher's spreadsheet reads it
+    // (';', '"', UTF-8, French numbers), written back as flat XML.
+    const std::string out = dir_.file("lu");
+    int status = -1;
+    const std::string said = run_command(
+        "soffice -env:UserInstallation=file://" + dir_.file("profil") +
+            " --headless --infilter='Text - txt - csv (StarCalc):59,34,76,1,,1036' --convert-to "
+            "fods --outdir '" +
+            out + "' '" + record_.sheet_path + "' 2>&1",
+        &status);
+    ASSERT_EQ(status, 0) << said;
+    const std::string stem = std::filesystem::path(record_.sheet_path).stem().string();
+    const std::vector<std::vector<Cell>> table =
+        read_flat_sheet(read_file(out + "/" + stem + ".fods"));
+    ASSERT_EQ(table.size(), 4u + 1u + 1u + rows.size() + 1u + 1u) << said;
+
+    auto texts = [](const std::vector<Cell>& cells) {
+        std::vector<std::string> found;
+        for (const Cell& c : cells) found.push_back(c.type + ":" + c.value);
+        return found;
+    };
+    EXPECT_EQ(texts(table[0]), (std::vector<std::string>{"string:programme", "string:scénario",
+                                                         "string:titre", "string:unités"}));
+    EXPECT_EQ(table[1][2].value, "Un titre ; « cité » &quot;ici&quot;");
+    const double case_values[] = {0.005, 3, 0.25, 0, -15, 0, 0, 0, 0, 1, 0.12, 0.1, 100};
+    ASSERT_EQ(table[3].size(), std::size(case_values) + 1);
+    EXPECT_EQ(texts({table[2].back(), table[3].back()}),
+              (std::vector<std::string>{"string:planificateur", "string:oui"}));
+    for (size_t k = 0; k < std::size(case_values); ++k) {
+        EXPECT_EQ(table[3][k].type, "float") << k;
+        EXPECT_EQ(number(table[3][k].value), case_values[k]) << k;
+    }
+    ASSERT_EQ(table[5].size(), 14u);
+    EXPECT_EQ(table[5][0].value, "temps (ut)");
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::vector<Cell>& cells = table[6 + i];
+        ASSERT_EQ(cells.size(), 14u) << i;
+        const RecordRow& r = rows[i];
+        const Motion& m = r.motion;
+        const double expected[] = {r.t,
+                                   m.x,
+                                   m.y,
+                                   m.z,
+                                   m.xp,
+                                   m.yp,
+                                   m.zp,
+                                   r.fx,
+                                   r.fy,
+                                   r.fz,
+                                   static_cast<double>(r.fuel),
+                                   r.port_distance,
+                                   r.speed};
+        for (size_t k = 0; k < std::size(expected); ++k) {
+            EXPECT_EQ(cells[k].type, "float") << i << "," << k << " " << cells[k].value;
+            // Six significant digits.
+            EXPECT_NEAR(number(cells[k].value), expected[k], 5e-6 * std::fabs(expected[k]) + 1e-300)
+                << i << "," << k;
+        }
+        EXPECT_EQ(texts({cells[13]}), std::vector<std::string>{"string:en_cours"});
+    }
+    EXPECT_EQ(texts(table.back()), (std::vector<std::string>{"string:verdict", "string:en_cours",
+                                                             "string:arrêté ; à la main"}));
 }
