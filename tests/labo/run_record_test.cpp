@@ -494,3 +494,39 @@ TEST_F(RunRecordTest, SpreadsheetCopyOpensInLibreOfficeWithOneNumberPerCell)
     EXPECT_EQ(texts(table.back()), (std::vector<std::string>{"string:verdict", "string:en_cours",
                                                              "string:arrêté ; à la main"}));
 }
+
+TEST_F(RunRecordTest, PlotToolSaysInOneLineWhatIsMissingOrUnfinished)
+{
+    record_run(30, {{3, key_thrust_up}});
+    const std::string run = record_.path;
+    // Python without its installed packages: no matplotlib to import.
+    int status = -1;
+    std::string said =
+        run_command("/usr/bin/python3 -I -S " + plot_tool + " " + run + " 2>&1", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(lines_of(said).size(), 1u) << said;
+    EXPECT_NE(said.find("apt install python3-matplotlib"), std::string::npos) << said;
+
+    // A record stopped by a full disk in the middle of a row.
+    record_.writer = &small_disk;
+    disk_space = 3100;
+    capture_console([&] { record_run(40, {{3, key_thrust_up}}); });
+    record_.writer = &write;
+    const std::string stopped = record_.path;
+    // A run flung to the edge of the doubles.
+    const std::string far = dir_.write("loin.csv", read_file(run) +
+                                                       "2,1e308,-1e308,0,1e308,0,0,0,"
+                                                       "0,0,99,1e308,1e308,perdu\n");
+    for (const std::string& record : {stopped, far}) {
+        const std::string out =
+            run_command(plot_tool + " " + record + " 2>" + dir_.file("err.txt"), &status);
+        const std::string err = read_file(dir_.file("err.txt"));
+        EXPECT_EQ(status, 0) << err;
+        EXPECT_EQ(err, "") << "no warning";
+        EXPECT_EQ(lines_of(out).size(), 1u) << out;
+        const bool unfinished =
+            console.out.find(u8"Relevé inachevé (relevé arrêté : disque plein)") !=
+            std::string::npos;
+        EXPECT_EQ(unfinished, record == stopped) << out;
+    }
+}
