@@ -525,8 +525,7 @@ TEST_F(RunRecordTest, PlotToolSaysInOneLineWhatIsMissingOrUnfinished)
         EXPECT_EQ(err, "") << "no warning";
         EXPECT_EQ(lines_of(out).size(), 1u) << out;
         const bool unfinished =
-            console.out.find(u8"Relevé inachevé (relevé arrêté : disque plein)") !=
-            std::string::npos;
+            out.find(u8"Relevé inachevé (relevé arrêté : disque plein)") != std::string::npos;
         EXPECT_EQ(unfinished, record == stopped) << out;
     }
 }
