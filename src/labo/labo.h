@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "background_job.h"
 #include "lesson_run.h"
+#include "notices.h"
 #include "planner.h"
 
 // ---------------------------------------------------------------------------
@@ -42,7 +44,9 @@ struct LaboState {
     // What the window shows.
     bool chooser_shown = true;
     bool help_shown = false;
-    int settle_frames = 0;  // frames still to draw after an input event
+    int settle_frames = 0;            // frames still to draw after an input event
+    std::vector<Notice> notices;      // the banner's messages, oldest first (notices.cpp)
+    std::vector<BackgroundJob> jobs;  // figures and help pages still being made
 };
 
 extern LaboState labo;

@@ -28,24 +28,6 @@ const ShippedCase shipped_cases[shipped_case_count] = {
 
 namespace {
 
-constexpr const char* figure_tool = "tools/plot_run.py";  // relative to the working folder
-
-// Draws the finished record's figure beside it, in the background: matplotlib
-// takes a second or two to start, and the window must not wait for it.
-void start_figure(const std::string& record_path)
-{
-    if (access(figure_tool, X_OK) != 0) {
-        labo.figure_note = std::string(u8"pas de figure : ") + figure_tool + " absent";
-        return;
-    }
-    // Record names hold only letters, digits, '_', '-', '.' and '/': safe within quotes.
-    const std::string command =
-        std::string(figure_tool) + " '" + record_path + "' >/dev/null 2>&1 &";
-    const int ignored = std::system(command.c_str());
-    (void)ignored;
-    labo.figure_note = std::filesystem::path(record_path).replace_extension(".png").string();
-}
-
 const ShippedCase* shipped_case(const std::string& path)
 {
     for (const ShippedCase& shipped : shipped_cases)
@@ -112,7 +94,7 @@ bool advance_run(double now)
     const int taken = advance_lesson_run(labo.run, now, !run_is_flowing());
     if (!was_ended && labo.run.ended && labo.run.record_note == labo.run.record.path &&
         !labo.run.record.path.empty()) {
-        start_figure(labo.run.record.path);
+        start_record_figure(labo.run.record.path);
     }
     return taken > 0;
 }

@@ -315,4 +315,5 @@ void build_overlay()
     }
     if (labo.help_shown) build_help();
     if (labo.chooser_shown) build_chooser();
+    build_notice_banner();
 }
