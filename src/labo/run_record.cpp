@@ -233,8 +233,10 @@ void mark_unfinished(const RunRecord& record, std::FILE* file, bool cut, const s
     put_all(record, file, (cut ? "\n" : "") + mark, &ignored_error, &ignored_cut);
 }
 
-// A write failed: the record stops here, marked unfinished where room is left.
-void stop_record(RunRecord& record, int error, bool exact_cut, bool sheet_cut)
+// A write failed: the record stops here, marked unfinished where room is
+// left; `consequence` tells the user what is left of it.
+void stop_record(RunRecord& record, int error, bool exact_cut, bool sheet_cut,
+                 const char* consequence)
 {
     const std::string reason = french_error(error);
     const std::string why = std::string(stopped_reason) + reason;
@@ -245,22 +247,23 @@ void stop_record(RunRecord& record, int error, bool exact_cut, bool sheet_cut)
                     "\n" + sheet_line({unfinished_key, unfinished_word, sheet_text(why)}));
     record.file.reset();
     record.sheet.reset();
-    fail(record, u8"écriture impossible dans « " + record.path + " » : " + reason +
-                     u8" ; relevé arrêté, incomplet");
+    fail(record,
+         u8"écriture impossible dans « " + record.path + " » : " + reason + " ; " + consequence);
 }
 
 // Appends to both files; false, the record stopped, when a write fails.
-bool write_both(RunRecord& record, const std::string& exact_text, const std::string& sheet)
+bool write_both(RunRecord& record, const std::string& exact_text, const std::string& sheet,
+                const char* consequence = u8"relevé arrêté, incomplet")
 {
     if (!record.file || !record.sheet) return false;
     int error = 0;
     bool cut = false;
     if (!put_all(record, record.file.get(), exact_text, &error, &cut)) {
-        stop_record(record, error, cut, false);
+        stop_record(record, error, cut, false, consequence);
         return false;
     }
     if (!put_all(record, record.sheet.get(), sheet, &error, &cut)) {
-        stop_record(record, error, false, cut);
+        stop_record(record, error, false, cut, consequence);
         return false;
     }
     return true;
@@ -454,8 +457,14 @@ bool open_run_record(RunRecord& record, const std::string& folder, const std::st
     record.writer = writer;
     const std::string name = name_part(scenario_name);
     const std::filesystem::path stem = std::filesystem::path(folder) / (clock_stamp() + "_" + name);
-    const bool opened = make_folder(record, folder) && create_unused(record, stem.string()) &&
-                        write_both(record, exact_head(name, lesson), sheet_head(name, lesson));
+    const bool made = make_folder(record, folder) && create_unused(record, stem.string());
+    const bool opened = made && write_both(record, exact_head(name, lesson),
+                                           sheet_head(name, lesson), u8"pas de relevé pour ce vol");
+    if (made && !opened) {
+        // Not even a head: files that hold nothing of the run go.
+        std::remove(record.path.c_str());
+        std::remove(record.sheet_path.c_str());
+    }
     if (!opened && why != nullptr) *why = record.failure;
     return opened;
 }
