@@ -42,8 +42,10 @@ protected:
     {
         std::vector<std::string> found;
         if (!std::filesystem::exists(run.folder)) return found;
+        // The exact records; their spreadsheet copies are left aside.
         for (const auto& entry : std::filesystem::directory_iterator(run.folder))
-            found.push_back(entry.path().string());
+            if (entry.path().string().find(sheet_suffix) == std::string::npos)
+                found.push_back(entry.path().string());
         return found;
     }
     // The first row after the column line of a record.
