@@ -3,6 +3,7 @@
 // that never blocks the window, their end collected with waitpid(WNOHANG).
 #include "background_job.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
