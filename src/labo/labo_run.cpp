@@ -1,10 +1,7 @@
 // The window's side of a run: a lesson chosen from the chooser or a file, its
 // run started and stepped through labo_core, the figure drawn when it ends.
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-
-#include <unistd.h>
 
 #include "labo.h"
 #include "simulation.h"

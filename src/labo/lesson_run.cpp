@@ -194,6 +194,8 @@ void step_lesson_run(LessonRun& run)
     write_record_row(run.record, row_now(fx, fy, fz));
     keep_history(run.history, sample_now());
     if (run.ended) finish_lesson_record(run, verdict_reason(run.end));
+    // A record that could not be written to its end is never named as the run's.
+    if (!run.record.failure.empty()) run.record_note = run.record.failure;
 }
 
 int advance_lesson_run(LessonRun& run, double now, bool held)

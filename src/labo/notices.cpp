@@ -18,8 +18,8 @@ const char* const quit_question =
 
 std::string seen_failure;  // the last record failure noted, path included
 
-// A record that has just failed: say it at once, and let the verdict panel
-// say that the file is incomplete rather than name it as the run's record.
+// A record that has just failed: say it at once (the run itself stops naming
+// the file as its record).
 void note_record_failure()
 {
     const RunRecord& record = labo.run.record;
@@ -30,7 +30,6 @@ void note_record_failure()
     const std::string key = record.path + "\n" + record.failure;
     if (key == seen_failure) return;
     seen_failure = key;
-    labo.run.record_note = record.failure;
     post_notice(u8"Relevé : " + record.failure);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "background_job.h"
 #include "commands.h"
 #include "imgui.h"
 #include "labo.h"
@@ -292,7 +293,7 @@ void build_help()
     ImGui::TextColored(colour_pause, "Touches");
     bullet_lines(key_lines, sizeof key_lines / sizeof key_lines[0]);
     ImGui::PopTextWrapPos();
-    if (ImGui::Button(u8"Ouvrir la page d'aide complète (navigateur)")) open_help_page();
+    if (ImGui::Button(u8"Ouvrir la page d'aide complète (navigateur)")) open_help_in_browser();
     ImGui::End();
 }
 
