@@ -21,6 +21,25 @@
 
 namespace {
 
+// A row's thirteen numbers in the record's column order.
+std::vector<double> row_values(const RecordRow& r)
+{
+    const Motion& m = r.motion;
+    return {r.t,
+            m.x,
+            m.y,
+            m.z,
+            m.xp,
+            m.yp,
+            m.zp,
+            r.fx,
+            r.fy,
+            r.fz,
+            static_cast<double>(r.fuel),
+            r.port_distance,
+            r.speed};
+}
+
 const std::string plot_tool = std::string(ORVANEL_SOURCE_DIR) + "/tools/plot_run.py";
 
 // The values of data/fo2.in, with a title.
@@ -145,21 +164,8 @@ TEST_F(RunRecordTest, HeaderThenOneRowPerStepReadingBackExactly)
         const std::vector<std::string> f = fields_of(lines[header.size() + i]);
         ASSERT_EQ(f.size(), 14u);
         const RecordRow& row = rows[i];
-        const Motion& m = row.motion;
-        const double expected[] = {row.t,
-                                   m.x,
-                                   m.y,
-                                   m.z,
-                                   m.xp,
-                                   m.yp,
-                                   m.zp,
-                                   row.fx,
-                                   row.fy,
-                                   row.fz,
-                                   static_cast<double>(row.fuel),
-                                   row.port_distance,
-                                   row.speed};
-        for (size_t k = 0; k < std::size(expected); ++k) EXPECT_EQ(number(f[k]), expected[k]);
+        const std::vector<double> expected = row_values(row);
+        for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(number(f[k]), expected[k]);
         EXPECT_EQ(f[13], outcome_word(row.outcome));
     }
     // The presses really moved the chaser and spent fuel: the rows are a run.
@@ -469,21 +475,8 @@ TEST_F(RunRecordTest, SpreadsheetCopyOpensInLibreOfficeWithOneNumberPerCell)
         const std::vector<Cell>& cells = table[6 + i];
         ASSERT_EQ(cells.size(), 14u) << i;
         const RecordRow& r = rows[i];
-        const Motion& m = r.motion;
-        const double expected[] = {r.t,
-                                   m.x,
-                                   m.y,
-                                   m.z,
-                                   m.xp,
-                                   m.yp,
-                                   m.zp,
-                                   r.fx,
-                                   r.fy,
-                                   r.fz,
-                                   static_cast<double>(r.fuel),
-                                   r.port_distance,
-                                   r.speed};
-        for (size_t k = 0; k < std::size(expected); ++k) {
+        const std::vector<double> expected = row_values(r);
+        for (size_t k = 0; k < expected.size(); ++k) {
             EXPECT_EQ(cells[k].type, "float") << i << "," << k << " " << cells[k].value;
             // Six significant digits.
             EXPECT_NEAR(number(cells[k].value), expected[k], 5e-6 * std::fabs(expected[k]) + 1e-300)
