@@ -10,6 +10,7 @@ no_display() {
 }
 [ -n "${DISPLAY:-}" ] || no_display "DISPLAY n'est pas defini"
 source tools/ensure_packages.sh
+source tools/builds.sh
 program=orvanel
 if [ "${1:-}" = "--labo" ]; then
     program=orvanel-labo
@@ -18,9 +19,7 @@ fi
 ensure_packages "${build_packages[@]}" x11-utils xdg-utils
 [ "$program" = orvanel ] || ensure_packages "${figure_packages[@]}"
 xdpyinfo >/dev/null 2>&1 || no_display "le serveur X ${DISPLAY} ne repond pas"
-if [ ! -f build/CMakeCache.txt ]; then
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DORVANEL_TESTS=OFF >/dev/null
-fi
+configure_run_build
 if [ ! -x "build/$program" ]; then
     # The first build takes a minute or two: say so, and show its progress.
     echo "$program: premiere construction dans build/ (une minute ou deux)..."

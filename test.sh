@@ -2,10 +2,11 @@
 # Checks the layout of the sources, builds everything twice (a normal build and
 # one with AddressSanitizer and UndefinedBehaviorSanitizer), runs every test of
 # both under a private Xvfb, then a bounded fuzz run of the model readers. Any
-# failure, sanitizer finding or skipped test fails the run.
+# failure, sanitizer finding, skipped test or test that did not run fails the run.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/ensure_packages.sh
+source tools/builds.sh
 ensure_packages "${build_packages[@]}" libgtest-dev googletest libbenchmark-dev \
     libtinyobjloader-dev xvfb xauth xdotool x11-utils x11-apps imagemagick \
     clang clang-format libreoffice-calc-nogui "${figure_packages[@]}"
@@ -17,9 +18,8 @@ echo "== source layout (clang-format)"
 git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANEL_BENCH=ON >/dev/null
+configure_test_builds
 cmake --build build -j"$jobs"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANEL_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 
 # One private X server for the windowed tests; without it they cannot run.
@@ -49,11 +49,14 @@ export ORVANEL_X_RETRY_LOG="$scratch/x-retries"
 : >"$ORVANEL_X_RETRY_LOG"
 
 # Runs one build's tests; a skipped test fails the run, since every test can
-# run here (the display is up).
+# run here (the display is up), and so does a run of fewer tests than the
+# sources define.
 run_tests() {  # build-directory title
     echo "== tests ($2)"
     local log="$scratch/ctest-$1.log"
+    check_suite_listed "$1"
     ctest --test-dir "$1" --output-on-failure -j"$jobs" | tee "$log"
+    check_suite_ran "$1" "$log"
     if grep -q "(Skipped)" "$log"; then
         echo "test.sh: tests were skipped in $1:" >&2
         grep "(Skipped)" "$log" >&2

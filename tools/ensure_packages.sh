@@ -21,9 +21,30 @@ ensure_packages() {
         fi
     fi
     export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q || true
-    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+    # Another installer (the desktop's updates, another script) holds apt's lock
+    # for a while; waiting for it beats failing on "Could not get lock".
+    local wait=(-o "DPkg::Lock::Timeout=${apt_lock_wait_seconds}")
+    echo "Si un autre programme installe des paquets, j'attends qu'il ait fini" \
+        "(au plus $((apt_lock_wait_seconds / 60)) minutes)."
+    local log
+    log=$(mktemp)
+    $sudo apt-get "${wait[@]}" update -q 2>&1 | tee "$log" || true
+    local status=0
+    $sudo apt-get "${wait[@]}" install -y -q --no-install-recommends "${missing[@]}" 2>&1 |
+        tee -a "$log" || status=${PIPESTATUS[0]}
+    if [ "$status" -ne 0 ]; then
+        if grep -qi "lock" "$log"; then
+            echo "Le verrou d'apt ne s'est pas libéré : attendez la fin de l'autre installation" \
+                "(ou redémarrez la machine), puis relancez ce script." >&2
+        fi
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
 }
+
+# How long the scripts wait for another installer to release apt's lock, seconds.
+apt_lock_wait_seconds=600
 
 # What building and running the simulator needs.
 build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
