@@ -48,6 +48,6 @@ apt_lock_wait_seconds=600
 
 # What building and running the simulator needs.
 build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
-    libcli11-dev libosmesa6-dev libpng-dev pkg-config libimgui-dev fonts-dejavu-core)
+    libcli11-dev libosmesa6-dev libpng-dev pkg-config libimgui-dev libassimp-dev fonts-dejavu-core)
 # What the teaching edition's figures need (tools/plot_run.py).
 figure_packages=(python3 python3-matplotlib)

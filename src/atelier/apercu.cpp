@@ -150,6 +150,11 @@ Image rgb_of(const std::vector<unsigned char>& buffer, int size)
 
 int render(const ApercuOptions& options, Model* model)
 {
+    if (model->trianglecount == 0) {
+        std::fprintf(stderr, u8"orvanel-atelier: \"%s\" n'a aucun triangle : rien à dessiner.\n",
+                     options.model_path.c_str());
+        return status_refused;
+    }
     prepare_as_scene(model);
     unsigned mode = scene_draw_mode;
     if (!options.texture_path.empty()) {
@@ -164,7 +169,7 @@ int render(const ApercuOptions& options, Model* model)
         OSMesaMakeCurrent(context, buffer.data(), GL_UNSIGNED_BYTE, options.size, options.size);
     mesa_allocations_end();
     if (!current) {
-        std::fprintf(stderr, "orvanel-atelier: pas de contexte OpenGL hors ecran (OSMesa).\n");
+        std::fprintf(stderr, "orvanel-atelier: pas de contexte OpenGL hors écran (OSMesa).\n");
         if (context != nullptr) OSMesaDestroyContext(context);
         return status_refused;
     }
@@ -179,7 +184,7 @@ int render(const ApercuOptions& options, Model* model)
         std::printf("  dessin: %s\n", line.c_str());
     OSMesaDestroyContext(context);
     if (!write_png(options.image_path, rgb_of(buffer, options.size))) return status_refused;
-    std::printf("Apercu: %s (%d x %d pixels, %u triangles)\n", options.image_path.c_str(),
+    std::printf("Aperçu: %s (%d x %d pixels, %u triangles)\n", options.image_path.c_str(),
                 options.size, options.size, model->trianglecount);
     return status_done;
 }
@@ -190,6 +195,7 @@ int run_apercu(const ApercuOptions& options)
 {
     if (!options.texture_path.empty() && !check_input_file(options.texture_path))
         return status_refused;
+    if (!check_output_file(options.image_path)) return status_refused;
     return with_model(options.model_path, "Lecture impossible de",
                       [&options](Model* model, const std::vector<LibraryMessage>&) {
                           return render(options, model);

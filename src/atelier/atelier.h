@@ -3,12 +3,15 @@
 //   info      what does the model library find in this file (or PPM image)?
 //   verifier  will it work as the chaser or the target of the simulator?
 //   apercu    what will it look like in the scene? (a PNG, drawn offscreen)
-//   convertir weld, give normals and texture coordinates, write OBJ + MTL.
-// Every command reads and writes through the model library (glm.h) only.
+//   convertir weld, give normals and texture coordinates, give each material
+//             its group, write OBJ + MTL; also from glTF, STL, PLY, 3DS, FBX.
+// Every command reads and writes models through the model library (glm.h);
+// other formats come in through Assimp as OBJ text that the library reads.
 //
 // Exit status: 0 done (and, for verifier, fit for use); 1 a file that cannot
 // be used (unreadable, refused by the library, not fit for the role); 2 bad
-// arguments. User text is French in plain ASCII, like the simulator's.
+// arguments. User text is French with its accents (UTF-8), like the teaching
+// edition's; command and option words stay plain ASCII, to be typed anywhere.
 //
 // The library ends the process when it refuses a file, so every command works
 // on its model inside a child process (with_model): the parent then reports
@@ -129,6 +132,13 @@ int run_convertir(const ConvertirOptions& options);
 // before the library opens anything, so a FIFO never blocks the tool.
 bool check_input_file(const std::string& path);
 
+// check_input_file, then refuses in one line a file the library would read as
+// an empty model: an empty file, binary bytes, an MTL library.
+bool check_model_file(const std::string& path);
+// True when a file can be written at path (its folder exists and is
+// writable, and path is no folder); otherwise prints one line and returns false.
+bool check_output_file(const std::string& path);
+
 // The work a command does on a model the library has read.
 using ModelWork =
     std::function<int(Model* model, const std::vector<LibraryMessage>& reading_messages)>;
@@ -165,6 +175,44 @@ unsigned unused_vertex_count(const Model* model);
 // What the scene does after reading: fit into -1..1, facet and smooth normals
 // (the library's chatter about it is swallowed). Returns the scale factor.
 float prepare_as_scene(Model* model);
+
+// ---------------------------------------------------------------------------
+// Other formats (import.cpp): glTF, GLB, STL, PLY, 3DS, FBX... read by Assimp
+// ---------------------------------------------------------------------------
+
+// True when path names a format Assimp reads, other than OBJ (by its extension).
+bool is_foreign_model(const std::string& path);
+// Reads path with Assimp and writes it as OBJ and MTL into folder, each
+// material's colours mapped to the MTL's (base or diffuse colour to Kd and
+// Ka, specular to Ks, shininess to Ns); prints what it read and what it could
+// not keep (textures, animations...). Returns the OBJ's path, or empty after
+// a one-line message.
+std::string import_foreign_model(const std::string& path, const std::string& folder);
+
+// ---------------------------------------------------------------------------
+// Materials changed without a group (material_groups.cpp): the library keeps
+// one material per group, so a file that changes material inside a group (as
+// Blender writes it: "o" and "usemtl", no "g") is drawn in the last one only.
+// ---------------------------------------------------------------------------
+
+// A material some triangles were written under and the library replaced.
+struct LostMaterial {
+    std::string name;         // the material the file gave them
+    std::string replaced_by;  // their group's material, which they are drawn in
+    unsigned triangles = 0;   // how many
+};
+
+// Per triangle, the material (index into model->materials) its face line was
+// written under, read from the model's file; empty without materials, or when
+// the file's faces do not add up to the model's triangles.
+std::vector<uint32_t> face_materials(const Model* model);
+// The materials lost to the group rule, in the order the groups were read.
+std::vector<LostMaterial> lost_materials(const Model* model, const std::vector<uint32_t>& faces);
+// Gives the triangles whose group's material is not theirs a group per
+// material; returns how many groups were added.
+unsigned regroup_by_material(Model* model, const std::vector<uint32_t>& faces);
+// The lost materials in one line, for info and verifier.
+std::string lost_materials_text(const std::vector<LostMaterial>& lost);
 
 // ---------------------------------------------------------------------------
 // Offscreen drawing and images (apercu.cpp, png_image.cpp)

@@ -1,5 +1,10 @@
 // convertir: welds, recomputes normals, adds texture coordinates and writes
 // the model back with the library's writer, saying what each step changed.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
 #include "atelier.h"
 
 namespace {
@@ -25,7 +30,7 @@ namespace {
 
 void say_counts(const char* when, const Model* m)
 {
-    std::printf("%s: %u sommets, %u normales, %u coordonnees de texture, %u triangles\n", when,
+    std::printf("%s: %u sommets, %u normales, %u coordonnées de texture, %u triangles\n", when,
                 m->vertexcount, m->normalcount, m->texcoordcount, m->trianglecount);
 }
 
@@ -37,20 +42,20 @@ void give_normals(Model* model, float angle)
         glmTriangleNormals(model);
         glmVertexNormals(model, angle);
     });
-    std::printf("Normales (angle %g degres): %u -> %u\n", angle, before, model->normalcount);
+    std::printf("Normales (angle %g degrés): %u -> %u\n", angle, before, model->normalcount);
 }
 
 void give_texcoords(Model* model, TexCoords kind)
 {
     if (kind == TexCoords::sphere && model->normals.empty()) {
-        std::printf("La sphere suit les normales; le fichier n'en a pas: ");
+        std::printf("La sphère suit les normales ; le fichier n'en a pas : ");
         give_normals(model, scene_crease_angle);
     }
     if (kind == TexCoords::planar)
         glmPlanarTexCoords(model);
     else
         glmSphereTexCoords(model);
-    std::printf("Coordonnees de texture (%s): %u\n", texcoord_names[static_cast<int>(kind)],
+    std::printf("Coordonnées de texture (%s): %u\n", texcoord_names[static_cast<int>(kind)],
                 model->texcoordcount);
 }
 
@@ -75,9 +80,27 @@ std::string library_name_for(const std::string& output_path)
     return name + ".mtl";
 }
 
+// Blender's default export changes material without a group; the library
+// would keep the last one only, so each material gets a group of its own.
+void give_material_groups(Model* model)
+{
+    const std::vector<uint32_t> faces = face_materials(model);
+    const std::vector<LostMaterial> lost = lost_materials(model, faces);
+    if (lost.empty()) return;
+    const unsigned added = regroup_by_material(model, faces);
+    std::printf(u8"Matériaux changés sans groupe : %u groupe(s) ajouté(s), un par matériau\n",
+                added);
+}
+
 int convert(const ConvertirOptions& options, Model* model)
 {
+    if (model->trianglecount == 0) {
+        std::fprintf(stderr, u8"orvanel-atelier: \"%s\" n'a aucun triangle : rien à écrire.\n",
+                     options.input_path.c_str());
+        return status_refused;
+    }
     say_counts("Lu", model);
+    give_material_groups(model);
     if (options.weld_epsilon > 0.0f) {
         const uint32_t before = model->vertexcount;
         glmFuseVertices(model, options.weld_epsilon);
@@ -90,10 +113,10 @@ int convert(const ConvertirOptions& options, Model* model)
     if ((mode & MODE_FLAT) && model->facetnorms.empty()) glmTriangleNormals(model);
     if ((mode & MODE_MATERIAL) && model->mtlfile) {
         model->mtlfile = library_name_for(options.output_path);
-        std::printf("Materiaux: %s\n", model->mtlfile->c_str());
+        std::printf("Matériaux: %s\n", model->mtlfile->c_str());
     }
     glmWriteOBJ(model, options.output_path.c_str(), mode);  // ends the process if it cannot
-    std::printf("Ecrit: %s (%s)\n", options.output_path.c_str(), mode_words(mode).c_str());
+    std::printf("Écrit: %s (%s)\n", options.output_path.c_str(), mode_words(mode).c_str());
     return status_done;
 }
 
@@ -101,9 +124,25 @@ int convert(const ConvertirOptions& options, Model* model)
 
 int run_convertir(const ConvertirOptions& options)
 {
-    return with_model(options.input_path, "Lecture impossible de",
-                      [&options](Model* model, const std::vector<LibraryMessage>& messages) {
-                          print_messages(stdout, messages);
-                          return convert(options, model);
-                      });
+    if (!check_input_file(options.input_path) || !check_output_file(options.output_path))
+        return status_refused;
+    const ModelWork work = [&options](Model* model, const std::vector<LibraryMessage>& messages) {
+        print_messages(stdout, messages);
+        return convert(options, model);
+    };
+    if (!is_foreign_model(options.input_path))
+        return with_model(options.input_path, "Lecture impossible de", work);
+    // Another format: Assimp writes it as OBJ and MTL in a folder of its own.
+    char folder[] = "/tmp/orvanel-atelier-XXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        std::fprintf(stderr, "orvanel-atelier: pas de dossier temporaire: %s.\n",
+                     std::strerror(errno));
+        return status_refused;
+    }
+    const std::string imported = import_foreign_model(options.input_path, folder);
+    const int status =
+        imported.empty() ? status_refused : with_model(imported, "Lecture impossible de", work);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return status;
 }

@@ -1,6 +1,7 @@
 // Input checks and guarded reading: the library prints its messages and, on a
 // file it refuses, ends the process; the workshop reads in a child process so
 // that it can still say, in one place, what went wrong and on which line.
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,14 +23,18 @@ const char* const open_notice = ": open data file ";
 const char* const missing_material = "can't find material \"";
 const char* const unknown_token = "Unknown token \"";
 const char* const on_line = " on line ";
+// Bytes looked at to tell a text file from a binary one (a NUL byte).
+constexpr size_t binary_probe_size = 65536;
+// The statement an MTL library begins with, after its comments.
+const char* const mtl_start = "newmtl";
 
 const char* file_kind(mode_t mode)
 {
-    if (S_ISDIR(mode)) return "un repertoire";
+    if (S_ISDIR(mode)) return "un répertoire";
     if (S_ISFIFO(mode)) return "un tube (FIFO)";
     if (S_ISSOCK(mode)) return "une socket";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "un peripherique";
-    return "un fichier special";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "un périphérique";
+    return "un fichier spécial";
 }
 
 std::vector<std::string> read_lines(FILE* file)
@@ -184,7 +189,79 @@ int wait_for(pid_t child)
     return raw;
 }
 
+// The folder a file would be written in.
+std::string folder_of(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool has_extension(const std::string& path, const char* extension)
+{
+    const size_t length = std::strlen(extension);
+    return path.size() > length && strcasecmp(path.c_str() + path.size() - length, extension) == 0;
+}
+
+// The first word of text that is not in a comment.
+std::string first_statement(const std::string& text)
+{
+    size_t at = 0;
+    while ((at = text.find_first_not_of(" \t\r\n", at)) != std::string::npos && text[at] == '#')
+        at = text.find('\n', at);
+    if (at == std::string::npos) return "";
+    return text.substr(at, text.find_first_of(" \t\r\n", at) - at);
+}
+
+// Why a readable file cannot be an OBJ model, or null. The library reads an
+// empty file, binary bytes or an MTL library as a model with nothing in it.
+const char* not_a_model(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(binary_probe_size, '\0');
+    in.read(&head[0], static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    if (head.empty()) return u8"est vide : ce n'est pas un modèle.";
+    if (is_foreign_model(path))
+        return u8"n'est pas un modèle OBJ : convertissez-le d'abord (orvanel-atelier convertir "
+               u8"FICHIER modele.obj).";
+    if (head.find('\0') != std::string::npos)
+        return u8"est un fichier binaire, pas un modèle OBJ (du texte) ; glTF, STL, PLY, 3DS "
+               u8"ou FBX : passez d'abord par orvanel-atelier convertir.";
+    if (has_extension(path, ".mtl") || first_statement(head) == mtl_start)
+        return u8"est une bibliothèque de matériaux (MTL), pas un modèle : donnez le fichier "
+               u8".obj qui la nomme (mtllib).";
+    return nullptr;
+}
+
 }  // namespace
+
+bool check_model_file(const std::string& path)
+{
+    if (!check_input_file(path)) return false;
+    const char* why = not_a_model(path);
+    if (why == nullptr) return true;
+    std::fprintf(stderr, "orvanel-atelier: \"%s\" %s\n", path.c_str(), why);
+    return false;
+}
+
+bool check_output_file(const std::string& path)
+{
+    const std::string folder = folder_of(path);
+    struct stat info;
+    const char* why = nullptr;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        why = u8"est un dossier : donnez le nom du fichier à écrire.";
+    else if (stat(folder.c_str(), &info) != 0)
+        why = u8"ne peut pas être écrit : son dossier n'existe pas (créez-le d'abord).";
+    else if (!S_ISDIR(info.st_mode))
+        why = u8"ne peut pas être écrit : ce qui devrait être son dossier n'en est pas un.";
+    else if (access(folder.c_str(), W_OK) != 0)
+        why = u8"ne peut pas être écrit : son dossier est en lecture seule.";
+    if (why == nullptr) return true;
+    std::fprintf(stderr, "orvanel-atelier: \"%s\" %s\n", path.c_str(), why);
+    return false;
+}
 
 bool check_input_file(const std::string& path)
 {
@@ -234,7 +311,7 @@ void print_messages(FILE* out, const std::vector<LibraryMessage>& messages)
 
 int with_model(const std::string& path, const char* heading, const ModelWork& work)
 {
-    if (!check_input_file(path)) return status_refused;
+    if (!check_model_file(path)) return status_refused;
     FILE* sink = std::tmpfile();
     int done_pipe[2];
     if (sink == nullptr || pipe(done_pipe) != 0) {
@@ -263,11 +340,11 @@ int with_model(const std::string& path, const char* heading, const ModelWork& wo
         std::fprintf(stderr, "%s \"%s\":\n", heading, path.c_str());
         print_messages(stderr, messages_of(path, read_lines(sink)));
         if (raw != -1 && WIFSIGNALED(raw))
-            std::fprintf(stderr, "  (la lecture s'est arretee sur le signal %d)\n", WTERMSIG(raw));
+            std::fprintf(stderr, "  (la lecture s'est arrêtée sur le signal %d)\n", WTERMSIG(raw));
     } else if (raw != -1 && WIFEXITED(raw)) {
         status = WEXITSTATUS(raw);
     } else {
-        std::fprintf(stderr, "orvanel-atelier: arret anormal sur \"%s\".\n", path.c_str());
+        std::fprintf(stderr, "orvanel-atelier: arrêt anormal sur \"%s\".\n", path.c_str());
     }
     std::fclose(sink);
     std::fflush(stdout);

@@ -1,4 +1,6 @@
 // info: what the library finds in a model file, or in a PPM image.
+#include <strings.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -10,10 +12,15 @@ namespace {
 
 const char* const axis_names[3] = {"x", "y", "z"};
 // Image files are told from models by their first bytes: "P" and a digit.
+// or by their name.
 constexpr size_t magic_size = 2;
+const char* const image_extension = ".ppm";
 
 bool looks_like_image(const std::string& path)
 {
+    const size_t dot = path.rfind('.');
+    if (dot != std::string::npos && strcasecmp(path.c_str() + dot, image_extension) == 0)
+        return true;
     std::ifstream in(path, std::ios::binary);
     char magic[magic_size] = {0, 0};
     in.read(magic, magic_size);
@@ -31,21 +38,21 @@ void print_groups(const Model* model)
     for (const ModelGroup* g : groups_in_file_order(model)) {
         std::printf("  \"%s\": %u triangles", shown_group_name(g->name).c_str(), g->trianglecount);
         if (g->material < model->materialcount)
-            std::printf(", materiau \"%s\"", model->materials[g->material].name.c_str());
+            std::printf(", matériau \"%s\"", model->materials[g->material].name.c_str());
         std::printf("\n");
     }
 }
 
 void print_materials(const Model* model)
 {
-    std::printf("Materiaux: %u", model->materialcount);
-    if (model->mtlfile) std::printf(" (bibliotheque \"%s\")", model->mtlfile->c_str());
+    std::printf("Matériaux: %u", model->materialcount);
+    if (model->mtlfile) std::printf(" (bibliothèque \"%s\")", model->mtlfile->c_str());
     std::printf("\n");
     for (const ModelMaterial& m : model->materials) {
         std::printf("  \"%s\":", m.name.c_str());
         print_colour("diffuse", m.diffuse);
         print_colour("ambiante", m.ambient);
-        print_colour("speculaire", m.specular);
+        print_colour("spéculaire", m.specular);
         std::printf(" brillance %.1f\n", m.shininess);
     }
 }
@@ -54,10 +61,10 @@ void print_box(const Model* model)
 {
     const Box box = model_box(model);
     if (box.empty) {
-        std::printf("Etendue: aucun sommet\n");
+        std::printf("Étendue: aucun sommet\n");
         return;
     }
-    std::printf("Etendue avant ajustement:");
+    std::printf("Étendue avant ajustement:");
     for (int a = 0; a < 3; ++a) std::printf(" %s %g..%g", axis_names[a], box.min[a], box.max[a]);
     std::printf("\nCentre avant ajustement: (%g, %g, %g)\n", (box.min[0] + box.max[0]) / 2,
                 (box.min[1] + box.max[1]) / 2, (box.min[2] + box.max[2]) / 2);
@@ -65,16 +72,25 @@ void print_box(const Model* model)
 
 int info_model(Model* model, const std::vector<LibraryMessage>& messages)
 {
-    std::printf("Modele: %s\n", model->filepath.c_str());
+    if (model->vertexcount == 0 && model->trianglecount == 0) {
+        std::fprintf(stderr,
+                     u8"orvanel-atelier: \"%s\" ne contient ni sommet ni face : ce n'est pas un "
+                     u8"modèle OBJ.\n",
+                     model->filepath.c_str());
+        return status_refused;
+    }
+    std::printf("Modèle: %s\n", model->filepath.c_str());
     std::printf("Sommets: %u\n", model->vertexcount);
     std::printf("Normales: %u\n", model->normalcount);
-    std::printf("Coordonnees de texture: %u\n", model->texcoordcount);
+    std::printf("Coordonnées de texture: %u\n", model->texcoordcount);
     std::printf("Triangles: %u\n", model->trianglecount);
     print_groups(model);
     print_materials(model);
     print_box(model);
     std::printf("Messages du lecteur: %zu\n", messages.size());
     print_messages(stdout, messages);
+    const std::vector<LostMaterial> lost = lost_materials(model, face_materials(model));
+    if (!lost.empty()) std::printf("ATTENTION %s\n", lost_materials_text(lost).c_str());
     return status_done;
 }
 
@@ -103,6 +119,11 @@ long header_max_value(const std::string& path)
 
 int info_image(const std::string& path)
 {
+    if (std::ifstream(path, std::ios::binary).peek() == std::ifstream::traits_type::eof()) {
+        std::fprintf(stderr, u8"orvanel-atelier: \"%s\" est vide : ce n'est pas une image.\n",
+                     path.c_str());
+        return status_refused;
+    }
     int width = 0, height = 0;
     unsigned char* pixels = load_image(path, "Image", &width, &height);
     if (pixels == nullptr) return status_refused;

@@ -13,16 +13,16 @@ constexpr int largest_image = 4096;   // pixels
 constexpr double widest_angle = 180;  // degrees
 
 const char* const tool_summary =
-    "orvanel-atelier: l'atelier des modeles d'Orvanel. Prenez un modele fait ailleurs,\n"
-    "regardez ce que la bibliotheque y trouve (info), s'il convient comme chasseur ou\n"
-    "comme cible (verifier), a quoi il ressemblera (apercu), puis reecrivez-le (convertir).";
+    "orvanel-atelier: l'atelier des modèles d'Orvanel. Prenez un modèle fait ailleurs,\n"
+    "regardez ce que la bibliothèque y trouve (info), s'il convient comme chasseur ou\n"
+    "comme cible (verifier), à quoi il ressemblera (apercu), puis réécrivez-le (convertir).";
 
 // CLI11 explains in English; the kind of mistake is said in French first.
 const char* kind_of(const CLI::ParseError& e)
 {
     if (dynamic_cast<const CLI::RequiredError*>(&e)) return "argument manquant";
     if (dynamic_cast<const CLI::ExtrasError*>(&e)) return "argument en trop";
-    if (dynamic_cast<const CLI::ValidationError*>(&e)) return "valeur refusee";
+    if (dynamic_cast<const CLI::ValidationError*>(&e)) return "valeur refusée";
     if (dynamic_cast<const CLI::ConversionError*>(&e)) return "valeur illisible";
     return "argument incorrect";
 }
@@ -48,8 +48,8 @@ int usage_error(const CLI::ParseError& e)
 void add_info(CLI::App& app, InfoOptions& o)
 {
     CLI::App* c = app.add_subcommand(
-        "info", "Ce que la bibliotheque lit dans un modele OBJ (ou une image PPM)");
-    c->add_option("FICHIER", o.path, "modele .obj ou image .ppm")->required();
+        "info", "Ce que la bibliothèque lit dans un modèle OBJ (ou une image PPM)");
+    c->add_option("FICHIER", o.path, "modèle .obj ou image .ppm")->required();
 }
 
 // Words as typed, turned into the options' values once parsing succeeded.
@@ -80,7 +80,7 @@ std::vector<std::string> keys_of(const std::map<std::string, T>& map)
 void add_verifier(CLI::App& app, VerifierOptions& o, Words& w)
 {
     CLI::App* c = app.add_subcommand(
-        "verifier", "Le modele convient-il comme chasseur ou comme cible ? (statut 0 oui, 1 non)");
+        "verifier", "Le modèle convient-il comme chasseur ou comme cible ? (statut 0 oui, 1 non)");
     c->add_option("FICHIER", o.path, "modele .obj")->required();
     c->add_option("--role", w.role, "chasseur ou cible")
         ->required()
@@ -91,12 +91,12 @@ void add_verifier(CLI::App& app, VerifierOptions& o, Words& w)
 void add_apercu(CLI::App& app, ApercuOptions& o, Words& w)
 {
     CLI::App* c = app.add_subcommand(
-        "apercu", "Dessine le modele comme la scene le montre, dans une image PNG (sans ecran)");
+        "apercu", "Dessine le modèle comme la scène le montre, dans une image PNG (sans écran)");
     c->add_option("FICHIER", o.model_path, "modele .obj")->required();
-    c->add_option("IMAGE", o.image_path, "image .png a ecrire")->required();
+    c->add_option("IMAGE", o.image_path, "image .png à écrire")->required();
     c->add_option("--vue", w.view,
-                  "chasseur, cible (place comme dans la scene, vu de la camera par defaut), "
-                  "dessus, face (pointe +z vers vous) ou cote")
+                  "chasseur, cible (placé comme dans la scène, vu de la caméra par défaut), "
+                  "dessus, face (pointe +z vers vous) ou cote (de côté)")
         ->type_name("VUE")
         ->check(CLI::IsMember(keys_of(views)))
         ->capture_default_str();
@@ -104,7 +104,7 @@ void add_apercu(CLI::App& app, ApercuOptions& o, Words& w)
         ->type_name("N")
         ->check(CLI::Range(smallest_image, largest_image))
         ->capture_default_str();
-    c->add_option("--texture", o.texture_path, "image .ppm plaquee en sphere");
+    c->add_option("--texture", o.texture_path, "image .ppm plaquée en sphère");
 }
 
 void add_convertir(CLI::App& app, ConvertirOptions& o, Words& w)
@@ -112,23 +112,25 @@ void add_convertir(CLI::App& app, ConvertirOptions& o, Words& w)
     std::vector<std::string> words;
     for (const ModeName& m : mode_names) words.push_back(m.word);
     CLI::App* c = app.add_subcommand(
-        "convertir", "Soude, recalcule les normales, ajoute des textures, ecrit OBJ et MTL");
-    c->add_option("ENTREE", o.input_path, "modele .obj lu")->required();
-    c->add_option("SORTIE", o.output_path, "modele .obj ecrit (et son .mtl a cote)")->required();
+        "convertir", "Soude, recalcule les normales, ajoute des textures, écrit OBJ et MTL");
+    c->add_option("ENTREE", o.input_path,
+                  "modèle lu : .obj, ou glTF, GLB, STL, PLY, 3DS, FBX... (par Assimp)")
+        ->required();
+    c->add_option("SORTIE", o.output_path, "modèle .obj écrit (et son .mtl à côté)")->required();
     c->add_option("--souder", o.weld_epsilon,
                   "fusionne les sommets plus proches que EPSILON sur chaque axe")
         ->type_name("EPSILON")
         ->check(CLI::PositiveNumber);
     c->add_option("--normales", o.normals_angle,
-                  "normales lissees entre faces a moins de ANGLE degres")
+                  "normales lissées entre faces à moins de ANGLE degrés")
         ->type_name("ANGLE")
         ->check(CLI::Range(0.0, widest_angle));
-    c->add_option("--textures", w.texcoords, "coordonnees de texture: plan ou sphere")
+    c->add_option("--textures", w.texcoords, "coordonnées de texture : plan ou sphere")
         ->type_name("GENRE")
         ->check(CLI::IsMember(keys_of(texcoord_kinds)));
     c->add_option("--mode", w.mode,
-                  "parties ecrites, separees par des virgules: plat, lisse, texture, couleur, "
-                  "materiau (par defaut tout ce que le modele a)")
+                  "parties écrites, séparées par des virgules : plat, lisse, texture, couleur, "
+                  "materiau (par défaut tout ce que le modèle a)")
         ->delimiter(',')
         ->type_name("PARTIES")
         ->check(CLI::IsMember(words));
@@ -153,7 +155,7 @@ int main(int argc, char** argv)
     const std::map<std::string, std::string> labels = {
         {"SUBCOMMAND", "COMMANDE"},  {"Positionals", "Arguments"},
         {"REQUIRED", "OBLIGATOIRE"}, {"TEXT", "TEXTE"},
-        {"FLOAT", "REEL"},           {"INT", "ENTIER"},
+        {"FLOAT", "RÉEL"},           {"INT", "ENTIER"},
         {"UINT", "ENTIER"}};
     for (const auto& [key, french] : labels) app.get_formatter()->label(key, french);
 

@@ -42,7 +42,7 @@ bool write_png(const std::string& path, const Image& image)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
-        std::fprintf(stderr, "orvanel-atelier: impossible d'ecrire \"%s\": %s.\n", path.c_str(),
+        std::fprintf(stderr, "orvanel-atelier: impossible d'écrire \"%s\": %s.\n", path.c_str(),
                      std::strerror(errno));
         return false;
     }
@@ -53,7 +53,7 @@ bool write_png(const std::string& path, const Image& image)
     const bool written = write_rows(file, image, rows.data());
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
-        std::fprintf(stderr, "orvanel-atelier: erreur en ecrivant \"%s\".\n", path.c_str());
+        std::fprintf(stderr, "orvanel-atelier: erreur en écrivant \"%s\".\n", path.c_str());
         return false;
     }
     return true;

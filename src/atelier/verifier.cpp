@@ -53,7 +53,7 @@ void warn(Findings& f, const char* text)
 
 void problem(Findings& f, const char* text)
 {
-    std::printf("  PROBLEME  %s\n", text);
+    std::printf("  PROBLÈME  %s\n", text);
     ++f.problems;
 }
 
@@ -62,32 +62,34 @@ const char* role_name(Role role) { return role == Role::chaser ? "chasseur" : "c
 void check_reading(Findings& f, const Model* model, const std::vector<LibraryMessage>& messages)
 {
     char text[256];
-    std::snprintf(text, sizeof text, "lecture: %u sommets, %u triangles, %u groupes, %u materiaux",
+    std::snprintf(text, sizeof text, "lecture: %u sommets, %u triangles, %u groupes, %u matériaux",
                   model->vertexcount, model->trianglecount, model->groupcount,
                   model->materialcount);
     ok(text);
     if (model->materialcount == 0)
         warn(f,
-             "aucune bibliotheque de materiaux (mtllib): le simulateur le dessinera sans "
-             "couleurs propres et l'ecrira a chaque image");
+             "aucune bibliothèque de matériaux (mtllib) : le simulateur le dessinera sans "
+             "couleurs propres et l'écrira à chaque image");
     for (const LibraryMessage& m : messages) {
         const bool material = m.text.find(material_warning) != std::string::npos;
         std::snprintf(text, sizeof text, "%s (ligne %ld): %s",
-                      material ? "materiau introuvable, piece grise" : "message du lecteur", m.line,
+                      material ? "matériau introuvable, pièce grise" : "message du lecteur", m.line,
                       m.text.c_str());
         warn(f, text);
     }
+    const std::vector<LostMaterial> lost = lost_materials(model, face_materials(model));
+    if (!lost.empty()) warn(f, lost_materials_text(lost).c_str());
     const unsigned unused = unused_vertex_count(model);
     if (unused > 0) {
         std::snprintf(text, sizeof text,
-                      "%u sommets ne servent a aucun triangle (le simulateur les signale au "
-                      "demarrage)",
+                      "%u sommets ne servent à aucun triangle (le simulateur les signale au "
+                      "démarrage)",
                       unused);
         warn(f, text);
     }
     if (model->trianglecount > slow_triangle_count) {
         std::snprintf(text, sizeof text,
-                      "%u triangles: au-dela de %u, chaque image ralentit nettement (et la "
+                      "%u triangles : au-delà de %u, chaque image ralentit nettement (et la "
                       "simulation avec)",
                       model->trianglecount, slow_triangle_count);
         problem(f, text);
@@ -115,13 +117,13 @@ void check_meeting(Findings& f, const char* what, double gap)
     char text[256];
     if (gap < -docked_gap_tolerance)
         std::snprintf(text, sizeof text,
-                      "%s: enfonce de %.2f dans l'autre vaisseau une fois amarre", what, -gap);
+                      "%s : enfoncé de %.2f dans l'autre vaisseau une fois amarré", what, -gap);
     else if (gap > docked_gap_tolerance)
-        std::snprintf(text, sizeof text, "%s: arrete a %.2f de l'autre vaisseau une fois amarre",
+        std::snprintf(text, sizeof text, "%s : arrêté à %.2f de l'autre vaisseau une fois amarré",
                       what, gap);
     else
-        std::snprintf(text, sizeof text, "%s: touche l'autre vaisseau une fois amarre (ecart %.2f)",
-                      what, gap);
+        std::snprintf(text, sizeof text,
+                      "%s : touche l'autre vaisseau une fois amarré (écart %.2f)", what, gap);
     if (std::fabs(gap) > docked_gap_tolerance)
         problem(f, text);
     else
@@ -134,15 +136,15 @@ void check_chaser(Findings& f, const Model* model, const Box& box)
     const double radius = probe_radius(model, box.max[2]);
     std::snprintf(
         text, sizeof text,
-        "sonde: le bout +z est large de %.2f (tolerance laterale du port %.2f)%s", radius,
+        "sonde: le bout +z est large de %.2f (tolérance latérale du port %.2f)%s", radius,
         port_tolerance,
-        radius <= port_tolerance ? "" : "; le modele est-il tourne, pointe vers l'arriere?");
+        radius <= port_tolerance ? "" : " ; le modèle est-il tourné, pointe vers l'arrière ?");
     if (radius <= port_tolerance)
         ok(text);
     else
         problem(f, text);
     const double tip_y = port_y + box.max[2];
-    std::snprintf(text, sizeof text, "pointe +z en y = %.2f, port de la cible livree en y = %.2f",
+    std::snprintf(text, sizeof text, "pointe +z en y = %.2f, port de la cible livrée en y = %.2f",
                   tip_y, reference_port_face_y);
     check_meeting(f, text, reference_port_face_y - tip_y);
 }
@@ -154,18 +156,18 @@ void check_target(Findings& f, const Box& box)
     const double half_width =
         std::fmax(std::fmax(-box.min[0], box.max[0]), std::fmax(-box.min[1], box.max[1]));
     std::snprintf(text, sizeof text,
-                  "coque: %.2f de l'axe au plus loin, boite de contact de demi-largeur %.2f%s",
+                  "coque: %.2f de l'axe au plus loin, boîte de contact de demi-largeur %.2f%s",
                   half_width, contact_half_width,
                   half_width < contact_half_width
                       ? ""
-                      : "; le chasseur traversera la coque sans la toucher (modele tourne?)");
+                      : " ; le chasseur traversera la coque sans la toucher (modèle tourné ?)");
     if (half_width < contact_half_width)
         ok(text);
     else
         problem(f, text);
     const double port_face_y = -box.max[2];
     std::snprintf(text, sizeof text,
-                  "port (bout +z) en y = %.2f, sonde du chasseur livre en y = %.2f", port_face_y,
+                  "port (bout +z) en y = %.2f, sonde du chasseur livré en y = %.2f", port_face_y,
                   reference_probe_tip_y);
     check_meeting(f, text, port_face_y - reference_probe_tip_y);
 }
@@ -173,15 +175,15 @@ void check_target(Findings& f, const Box& box)
 int verify(Role role, Model* model, const std::vector<LibraryMessage>& messages)
 {
     Findings f;
-    std::printf("Verification de %s comme %s\n", model->filepath.c_str(), role_name(role));
+    std::printf("Vérification de %s comme %s\n", model->filepath.c_str(), role_name(role));
     check_reading(f, model, messages);
     if (model->trianglecount == 0) {
-        problem(f, "aucun triangle: rien a dessiner");
+        problem(f, "aucun triangle : rien à dessiner");
     } else {
         const float scale = prepare_as_scene(model);
         const Box box = model_box(model);
         std::printf(
-            "  OK        apres ajustement (facteur %g): x %.2f..%.2f  y %.2f..%.2f  z %.2f..%.2f\n",
+            "  OK        après ajustement (facteur %g): x %.2f..%.2f  y %.2f..%.2f  z %.2f..%.2f\n",
             scale, box.min[0], box.max[0], box.min[1], box.max[1], box.min[2], box.max[2]);
         if (role == Role::chaser)
             check_chaser(f, model, box);
@@ -193,7 +195,7 @@ int verify(Role role, Model* model, const std::vector<LibraryMessage>& messages)
                     f.warnings);
         return status_done;
     }
-    std::printf("Verdict: ne convient pas comme %s (%d probleme(s), %d avertissement(s)).\n",
+    std::printf("Verdict: ne convient pas comme %s (%d problème(s), %d avertissement(s)).\n",
                 role_name(role), f.problems, f.warnings);
     return status_refused;
 }
@@ -204,7 +206,7 @@ int run_verifier(const VerifierOptions& options)
 {
     const Role role = options.role;
     const int status =
-        with_model(options.path, "Ne convient pas: le lecteur de modeles refuse",
+        with_model(options.path, "Ne convient pas : le lecteur de modèles refuse",
                    [role](Model* model, const std::vector<LibraryMessage>& messages) {
                        return verify(role, model, messages);
                    });

@@ -127,6 +127,12 @@ std::string write_spike(const TempDir& dir)
 
 std::string shipped(const char* name) { return std::string(ORVANEL_SOURCE_DIR) + "/data/" + name; }
 
+// Models exported by Blender and by Assimp's tool (tests/data/models/make_models.sh).
+std::string exported(const char* name)
+{
+    return std::string(ORVANEL_SOURCE_DIR) + "/tests/data/models/" + name;
+}
+
 // A file as one well-known modeller exports it: object and smoothing
 // statements, normals and texture coordinates, CR LF line ends, a material
 // library, and faces given with negative (relative) indices.
@@ -151,9 +157,9 @@ TEST(AtelierInfo, ReportsTheShippedChasersCountsGroupsAndMaterials)
     }
     EXPECT_TRUE(has(r.out, "Sommets: " + std::to_string(vertices) + "\n"));
     EXPECT_TRUE(has(r.out, "Triangles: " + std::to_string(faces) + "\n"));
-    EXPECT_TRUE(has(r.out, "\"sonde_amarrage\": 176 triangles, materiau \"metal\""));
+    EXPECT_TRUE(has(r.out, "\"sonde_amarrage\": 176 triangles, matériau \"metal\""));
     EXPECT_TRUE(has(r.out, "\"metal\": diffuse 0.700 0.700 0.720"));
-    EXPECT_TRUE(has(r.out, "Etendue avant ajustement: x -1..1 y -0.209..0.209 z -0.5..0.5"));
+    EXPECT_TRUE(has(r.out, "Étendue avant ajustement: x -1..1 y -0.209..0.209 z -0.5..0.5"));
     EXPECT_TRUE(has(r.out, "Messages du lecteur: 0"));
 }
 
@@ -163,7 +169,7 @@ TEST(AtelierInfo, GivesEachReaderMessageWithTheLineItIsAbout)
     dir.write("quad.mtl", "newmtl Material\nKd 1 0 0\n");
     const Result r = atelier(dir, {"info", dir.write("quad.obj", exported_quad)});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(has(r.out, "Sommets: 4\nNormales: 1\nCoordonnees de texture: 4\nTriangles: 2\n"));
+    EXPECT_TRUE(has(r.out, "Sommets: 4\nNormales: 1\nCoordonnées de texture: 4\nTriangles: 2\n"));
     EXPECT_TRUE(has(r.out,
                     "Messages du lecteur: 1\n  ligne 13: glmFindMaterial():  can't find "
                     "material \"Material.001\"."));
@@ -215,7 +221,7 @@ TEST(AtelierFiles, HostileFilesAreRefusedWithTheirLineOrReadButNeverCrash)
         {"f 1\n" + std::string(100000, 'x') + "\n", 1, "out of range (the file has no vertices)"},
         {"\x7f"
          "ELF\x01\x00\x00\xff\xfe g\n\x00\x00 s 1\n"s,
-         0, ""},
+         1, "fichier binaire"},
     };
     for (const Case& c : cases) {
         const Result r = atelier(dir, {"info", dir.write("hostile.obj", c.content)});
@@ -275,7 +281,7 @@ TEST(AtelierVerifier, RefusesBadIndicesNoTrianglesAndAChaserTurnedTailFirst)
     const Result empty = atelier(
         dir, {"verifier", dir.write("empty.obj", "v 0 0 0\nv 1 1 1\n"), "--role", "chasseur"});
     EXPECT_EQ(empty.status, 1);
-    EXPECT_TRUE(has(empty.out, "PROBLEME  aucun triangle"));
+    EXPECT_TRUE(has(empty.out, "PROBLÈME  aucun triangle"));
 
     // The shipped chaser mirrored along z: its engine now leads.
     std::string turned;
@@ -290,7 +296,7 @@ TEST(AtelierVerifier, RefusesBadIndicesNoTrianglesAndAChaserTurnedTailFirst)
     const Result r =
         atelier(dir, {"verifier", dir.write("turned.obj", turned), "--role", "chasseur"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(has(r.out, "PROBLEME  sonde")) << r.out;
+    EXPECT_TRUE(has(r.out, "PROBLÈME  sonde")) << r.out;
 }
 
 // Rows from the top holding the most lit pixels.
@@ -357,15 +363,15 @@ TEST(AtelierConvertir, WeldsKnownDuplicatesAndInfoReadsTheResultBack)
                                    "90", "--textures", "plan"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(has(r.out, "Soudure (epsilon 0.001): 36 -> 8 sommets")) << r.out;
-    EXPECT_TRUE(has(r.out, "Ecrit: " + output + " (lisse+texture+materiau)"));
+    EXPECT_TRUE(has(r.out, "Écrit: " + output + " (lisse+texture+materiau)"));
     // At 90 degrees every corner of a box averages its three faces: 8 normals.
     const Result info = atelier(dir, {"info", output});
     ASSERT_EQ(info.status, 0) << info.err;
     EXPECT_TRUE(
-        has(info.out, "Sommets: 8\nNormales: 8\nCoordonnees de texture: 8\nTriangles: 12\n"))
+        has(info.out, "Sommets: 8\nNormales: 8\nCoordonnées de texture: 8\nTriangles: 12\n"))
         << info.out;
-    EXPECT_TRUE(has(info.out, "\"cube\": 12 triangles, materiau \"bleu\""));
-    EXPECT_TRUE(has(info.out, "(bibliotheque \"sortie.mtl\")"));
+    EXPECT_TRUE(has(info.out, "\"cube\": 12 triangles, matériau \"bleu\""));
+    EXPECT_TRUE(has(info.out, "(bibliothèque \"sortie.mtl\")"));
     EXPECT_TRUE(has(read_file(dir.file("sortie.mtl")), "newmtl bleu\n"));
 }
 
@@ -383,6 +389,127 @@ TEST(AtelierExports, AnotherProgramsFilePassesEveryCommand)
         atelier(dir, {"convertir", model, dir.file("out.obj"), "--mode", "lisse"});
     EXPECT_EQ(convert.status, 0) << convert.err;
     EXPECT_TRUE(has(read_file(dir.file("out.obj")), "f 1//1 2//1 4//1\n"));
+}
+
+TEST(AtelierRefusals, FilesWithNothingToUseGetOneFrenchLineAndStatus1BeforeAnyWork)
+{
+    TempDir dir;
+    const std::string points = dir.write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    using namespace std::string_literals;
+    struct Case {
+        std::vector<std::string> args;
+        const char* said;
+    } cases[] = {
+        {{"info", dir.write("vide.ppm", "")}, "est vide"},
+        {{"info", shipped("chasseur.mtl")}, "(MTL)"},
+        {{"info", dir.write("renamed.obj", "# library\nnewmtl a\nKd 1 0 0\n")}, "(MTL)"},
+        {{"info", dir.write("garbage.obj",
+                            "\x7f"
+                            "ELF\x02\x01\x00\x00v 1 2 3\n"s)},
+         "binaire"},
+        {{"info", exported("cible_blender.stl")}, "convertissez-le"},
+        {{"apercu", points, dir.file("points.png")}, "aucun triangle"},
+        {{"convertir", points, dir.file("points_out.obj")}, "aucun triangle"},
+        {{"convertir", shipped("cible.obj"), dir.file("absent/cible.obj")}, "dossier n'existe pas"},
+        {{"apercu", shipped("cible.obj"), dir.file("absent/cible.png")}, "dossier n'existe pas"},
+    };
+    for (const Case& c : cases) {
+        const Result r = atelier(dir, c.args);
+        EXPECT_EQ(r.status, 1) << c.args[1];
+        EXPECT_EQ(lines_in(r.err), 1) << r.err;
+        EXPECT_TRUE(has(r.err, c.said)) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;  // refused before any report
+    }
+    struct stat written;
+    EXPECT_NE(stat(dir.file("points_out.obj").c_str(), &written), 0);
+}
+
+// Lit pixels by hue: bluish, reddish, and the rest (greys).
+struct Hues {
+    int blue = 0, red = 0, grey = 0;
+};
+
+Hues hues_of(const Pixels& p)
+{
+    constexpr int margin = 15;  // of 255, between the blue and red parts
+    Hues h;
+    for (size_t i = 0; i + 2 < p.rgb.size(); i += 3) {
+        const int r = p.rgb[i], g = p.rgb[i + 1], b = p.rgb[i + 2];
+        if (r + g + b == 0) continue;
+        if (b > r + margin)
+            ++h.blue;
+        else if (r > b + margin)
+            ++h.red;
+        else
+            ++h.grey;
+    }
+    return h;
+}
+
+// Blender writes "o" and "usemtl" but no "g": the library keeps one material
+// per group, the last one; the workshop names the two it loses and gives each
+// its group, so that the blue panels and the red probe show on the grey body.
+TEST(AtelierBlender, MaterialsWithoutGroupsAreNamedAndKeepTheirColoursAfterConvertir)
+{
+    TempDir dir;
+    const std::string model = exported("chasseur_blender.obj");
+    const char* const lost =
+        "ATTENTION matériaux perdus, changés sans groupe (« g ») : « Coque » "
+        "(12 triangles, dessinés en « Sonde »), « Panneaux » (12 triangles";
+    const Result info = atelier(dir, {"info", model});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_TRUE(has(info.out, lost)) << info.out;
+    const Result check = atelier(dir, {"verifier", model, "--role", "chasseur"});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_TRUE(has(check.out, std::string("  ") + lost)) << check.out;
+
+    const std::string converted = dir.file("chasseur.obj");
+    const Result convert = atelier(dir, {"convertir", model, converted});
+    ASSERT_EQ(convert.status, 0) << convert.err;
+    const Result again = atelier(dir, {"info", converted});
+    EXPECT_FALSE(has(again.out, "ATTENTION")) << again.out;
+    for (const char* material : {"Coque", "Panneaux", "Sonde"})
+        EXPECT_TRUE(has(again.out, std::string("12 triangles, matériau \"") + material + "\""))
+            << again.out;
+
+    ASSERT_EQ(atelier(dir, {"apercu", model, dir.file("avant.png"), "--taille", "128"}).status, 0);
+    ASSERT_EQ(atelier(dir, {"apercu", converted, dir.file("apres.png"), "--taille", "128"}).status,
+              0);
+    const Hues before = hues_of(read_png(dir.file("avant.png")));
+    const Hues after = hues_of(read_png(dir.file("apres.png")));
+    EXPECT_EQ(before.blue + before.grey, 0);  // all drawn in the probe's red
+    EXPECT_GT(after.blue, 100);               // the panels
+    EXPECT_GT(after.grey, 100);               // the body
+    EXPECT_GT(after.red, 0);                  // the probe's tip, seen end on
+}
+
+// glTF and GLB (with an image and an animation), STL and PLY, written by
+// Blender and by Assimp's own tool, become models verifier accepts.
+TEST(AtelierImport, OtherFormatsBecomeModelsVerifierAcceptsWithTheirColours)
+{
+    TempDir dir;
+    struct Case {
+        const char* file;
+        const char* role;
+        const char* said;  // in convertir's report
+    } cases[] = {
+        {"chasseur_blender.glb", "chasseur", "Non gardé : 1 animation(s)"},
+        {"chasseur_assimp.gltf", "chasseur", "3 maillage(s), 3 matériau(x)"},
+        {"cible_blender.stl", "cible", "un matériau « cible_blender », gris"},
+        {"cible_assimp.ply", "cible", "1 maillage(s), 1 matériau(x)"},
+    };
+    for (const Case& c : cases) {
+        const std::string output = dir.file(std::string(c.file) + ".obj");
+        const Result convert = atelier(dir, {"convertir", exported(c.file), output});
+        EXPECT_EQ(convert.status, 0) << convert.err;
+        EXPECT_TRUE(has(convert.out, c.said)) << convert.out;
+        const Result check = atelier(dir, {"verifier", output, "--role", c.role});
+        EXPECT_EQ(check.status, 0) << check.out;
+        EXPECT_TRUE(has(check.out, std::string("Verdict: convient comme ") + c.role)) << check.out;
+    }
+    EXPECT_TRUE(
+        has(read_file(dir.file("chasseur_blender.glb.mtl")),
+            "newmtl Panneaux\nKa 0.100000 0.200000 0.900000\nKd 0.100000 0.200000 0.900000\n"));
 }
 
 }  // namespace
