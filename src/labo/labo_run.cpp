@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "folders.h"
 #include "labo.h"
 #include "simulation.h"
 
@@ -75,6 +76,7 @@ bool choose_lesson(const std::string& path)
     labo.lesson_path = path;
     labo.chooser_shown = false;
     labo.figure_note.clear();
+    labo.run.folder = records_folder();
     start_lesson_run(labo.run, read.lesson, std::filesystem::path(path).stem().string());
     reset_planner_choice();
     return true;
