@@ -8,8 +8,8 @@ cd "$(dirname "$0")"
 source tools/ensure_packages.sh
 source tools/builds.sh
 ensure_packages "${build_packages[@]}" libgtest-dev googletest libbenchmark-dev \
-    libtinyobjloader-dev xvfb xauth xdotool x11-utils x11-apps imagemagick \
-    clang clang-format libreoffice-calc-nogui "${figure_packages[@]}"
+    libtinyobjloader-dev xvfb xauth xdotool x11-utils x11-apps imagemagick dpkg-dev \
+    desktop-file-utils clang clang-format libreoffice-calc-nogui "${figure_packages[@]}"
 # The fuzzers' runtime must match the installed clang.
 clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
 ensure_packages "libclang-rt-${clang_major}-dev"

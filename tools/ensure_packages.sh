@@ -49,5 +49,9 @@ apt_lock_wait_seconds=600
 # What building and running the simulator needs.
 build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libglx-mesa0
     libcli11-dev libosmesa6-dev libpng-dev pkg-config libimgui-dev libassimp-dev fonts-dejavu-core)
+# What the installed programs need besides the libraries they link (the
+# Debian package takes it as its list): the GL driver, figures, the font, the
+# browser for the help page. Kept on one line, which the package's build reads.
+runtime_packages=(libgl1-mesa-dri python3 python3-matplotlib fonts-dejavu-core xdg-utils)
 # What the teaching edition's figures need (tools/plot_run.py).
 figure_packages=(python3 python3-matplotlib)
