@@ -8,12 +8,10 @@
 #include "run_record.h"
 
 const char* const records_folder_variable = "ORVANEL_DOSSIER_RUNS";
+const char* const installed_variable = "ORVANEL_INSTALLE";
 
 namespace {
 
-// Only the repository's root holds the build's description; the installed
-// data folder, where the launcher starts the program, does not.
-const char* const repository_marker = "CMakeLists.txt";
 const char* const user_data_variable = "XDG_DATA_HOME";
 const char* const default_user_data = ".local/share";  // under $HOME, as XDG says
 const char* const records_below_user_data = "orvanel/runs";
@@ -31,8 +29,8 @@ std::string records_folder()
 {
     const std::string chosen = environment(records_folder_variable);
     if (!chosen.empty()) return chosen;
-    std::error_code error;
-    if (std::filesystem::is_regular_file(repository_marker, error)) return runs_folder;
+    // A run from a build (the repository, the tests) keeps its records beside it.
+    if (environment(installed_variable).empty()) return runs_folder;
     std::filesystem::path user_data = environment(user_data_variable);
     // XDG ignores a relative value as if it were unset.
     if (user_data.empty() || user_data.is_relative())
