@@ -55,21 +55,23 @@ export HOME="$scratch/home"
 unset XDG_DATA_HOME ORVANEL_DOSSIER_RUNS
 cp "$root/usr/share/orvanel/data/fo2.in" cas.in
 
-# True once a window whose name matches the pattern is up (20 s at most).
-window_opens() {  # name-pattern
+# True once a window whose name matches the pattern is up (20 s at most);
+# false as soon as the program has stopped.
+window_opens() {  # name-pattern program-pid
     for _ in $(seq 200); do
         xdotool search --name "$1" >/dev/null 2>&1 && return 0
+        kill -0 "$2" 2>/dev/null || return 1
         sleep 0.1
     done
     return 1
 }
 "$root/usr/bin/orvanel" >classic.log 2>&1 &
 started+=($!)
-window_opens '\*Orvanel\*' || fail "the classic program's window did not open: $(cat classic.log)"
+window_opens '\*Orvanel\*' "${started[0]}" || fail "the classic program's window did not open: $(cat classic.log)"
 kill -0 "${started[0]}" || fail "the classic program stopped: $(cat classic.log)"
 "$root/usr/bin/orvanel-labo" cas.in >labo.log 2>&1 &
 started+=($!)
-window_opens '^Orvanel Labo$' || fail "the teaching edition's window did not open: $(cat labo.log)"
+window_opens '^Orvanel Labo$' "${started[1]}" || fail "the teaching edition's window did not open: $(cat labo.log)"
 records="$HOME/.local/share/orvanel/runs"
 for _ in $(seq 100); do
     compgen -G "$records/*_cas.csv" >/dev/null && break
