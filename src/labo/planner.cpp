@@ -175,6 +175,25 @@ double default_flight_time(double Omega)
     return 0.5 * two_pi / std::fabs(Omega);
 }
 
+double economical_flight_time(const PlanRequest& request)
+{
+    const double unit = default_flight_time(request.Omega);
+    double best_time = request.flight_time;
+    long fewest = -1;
+    for (int i = 0; i <= economy_steps; ++i) {
+        PlanRequest r = request;
+        r.flight_time =
+            unit * (economy_shortest + (economy_longest - economy_shortest) * i / economy_steps);
+        const BurnPlan plan = plan_transfer(r);
+        if (!plan.ok) continue;
+        long presses = 0;
+        for (size_t axis = 0; axis < plan.presses.size(); ++axis)
+            presses += std::abs(plan.presses[axis]) + std::abs(plan.arrival_presses[axis]);
+        if (fewest < 0 || presses < fewest) fewest = presses, best_time = r.flight_time;
+    }
+    return best_time;
+}
+
 std::string presses_text(const PressCounts& presses)
 {
     std::string text;

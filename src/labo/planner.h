@@ -64,7 +64,10 @@ constexpr double singular_transition = 1e-6;
 constexpr double still_flight_time = 20.0;   // default flight time when Omega is 0 (ut)
 constexpr int most_planned_presses = 10000;  // per axis; a plan beyond is shown at that
 constexpr double aim_before_port = 3.0;  // default aim: on the axis, this far before the port (ul)
-constexpr int plan_samples = 200;        // points of the drawn path
+constexpr int plan_samples = 200;
+constexpr double economy_shortest = 0.6;  // of the default flight time
+constexpr double economy_longest = 2.8;
+constexpr int economy_steps = 55;  // points of the drawn path
 
 // ---------------------------------------------------------------------------
 // Planning
@@ -76,6 +79,10 @@ constexpr int plan_samples = 200;        // points of the drawn path
 BurnPlan plan_transfer(const PlanRequest& request);
 // Half an orbit, 2 pi / |Omega| / 2; still_flight_time when Omega is 0 or not finite.
 double default_flight_time(double Omega);
+// The flight time, among those the slider offers (from economy_shortest to
+// economy_longest default flight times, in economy_steps steps), whose plan takes
+// the fewest presses now and on arrival; the request's own time when none plans.
+double economical_flight_time(const PlanRequest& request);
 // "3 × →, 12 × ↑" in x, y, z order; "aucune poussée" when all are 0.
 std::string presses_text(const PressCounts& presses);
 

@@ -45,7 +45,11 @@ void flight_time_slider()
                            static_cast<float>(longest_flight()), u8"durée du vol : %.1f ut")) {
         labo.planner.flight_time = flight;
     }
+    if (ImGui::Button(u8"Durée la plus économe")) {
+        labo.planner.flight_time = economical_flight_time(planner_request());
+    }
     if (scenario.Omega != 0.0) {
+        ImGui::SameLine();
         const double orbits = labo.planner.flight_time * std::fabs(scenario.Omega) / two_pi;
         ImGui::TextDisabled(u8"soit %s orbite", num(orbits).c_str());
     }

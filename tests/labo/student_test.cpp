@@ -1,6 +1,6 @@
 // Every shipped case flown as a student flies it with only what the window
-// shows: the planner's press counts for a flight time slid to the fewest
-// presses, replanned twice on the way, the presses it says to stop on arrival;
+// shows: the planner's press counts for its most economical flight time,
+// replanned twice on the way, the presses it says to stop on arrival;
 // then the last units watching the offsets from the docking axis, advancing
 // slowly and pressing sideways towards the axis. Each case must dock.
 #include <gtest/gtest.h>
@@ -20,9 +20,8 @@ constexpr int positive_keys[3] = {key_thrust_right, key_thrust_up, key_thrust_pa
 constexpr int negative_keys[3] = {key_thrust_left, key_thrust_down, key_thrust_page_down};
 constexpr double hold_y = port_y - aim_before_port;     // the planner's default aim
 constexpr double replan_fractions[] = {0.0, 0.5, 0.8};  // of the flight, when the student replans
-constexpr double slider_start = 0.6, slider_end = 2.8, slider_step = 0.04;  // in default times
-constexpr double approach_speed = 0.05;  // the help's "avancer doucement"
-constexpr double axis_gain = 0.5;        // sideways speed per unit of offset
+constexpr double approach_speed = 0.05;                 // the help's "avancer doucement"
+constexpr double axis_gain = 0.5;                       // sideways speed per unit of offset
 constexpr double most_sideways = 0.03;
 constexpr double wait_off_axis = 0.3;  // farther than this from the axis, wait for it
 constexpr double settle = 2.0;         // ut after the transfer before the approach
@@ -41,7 +40,8 @@ protected:
     {
         while (!run.ended && simulation.temps < t - 1e-9) step_lesson_run(run);
     }
-    BurnPlan plan(double flight_time)
+    BurnPlan plan(double flight_time) { return plan_transfer(plan_request(flight_time)); }
+    PlanRequest plan_request(double flight_time)
     {
         PlanRequest r;
         r.now = current_motion();
@@ -52,26 +52,13 @@ protected:
         r.aim_y = hold_y;
         r.flight_time = flight_time;
         r.press_change = press_change(run);
-        return plan_transfer(r);
-    }
-    // The slider moved until the planner asks for the fewest presses.
-    double cheapest_flight_time()
-    {
-        double best_time = default_flight_time(scenario.Omega);
-        int fewest = 1 << 30;
-        for (double f = slider_start; f <= slider_end; f += slider_step) {
-            const double t = f * default_flight_time(scenario.Omega);
-            const BurnPlan p = plan(t);
-            int presses = 0;
-            for (size_t a = 0; a < 3; ++a)
-                presses += std::abs(p.presses[a]) + std::abs(p.arrival_presses[a]);
-            if (p.ok && presses < fewest) fewest = presses, best_time = t;
-        }
-        return best_time;
+        return r;
     }
     void transfer_to_the_axis()
     {
-        const double flight = cheapest_flight_time();
+        // The planner's "Durée la plus économe", as a student would slide to it.
+        const PlanRequest request = plan_request(default_flight_time(scenario.Omega));
+        const double flight = economical_flight_time(request);
         const double start = simulation.temps;
         for (double f : replan_fractions) {
             fly_until(start + f * flight);
