@@ -34,9 +34,12 @@ const char* const font_files[] = {
     "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
     "/usr/share/fonts/dejavu/DejaVuSans.ttf",
 };
-// Latin-1 for the accents, plus the arrows and signs the help and verdicts use.
+// Latin-1 and Latin Extended-A for the accents and ligatures of teachers' titles
+// ("œ"), the dashes, quotes and ellipsis of general punctuation (cut messages end
+// in "…"), plus the arrows and signs the help and verdicts use.
 const ImWchar glyph_ranges[] = {
-    0x0020, 0x00FF, 0x2190, 0x2193, 0x2212, 0x2212, 0x2248, 0x2248, 0x2264, 0x2265, 0,
+    0x0020, 0x00FF, 0x0100, 0x017F, 0x2010, 0x2027, 0x2190, 0x2193,
+    0x2212, 0x2212, 0x2248, 0x2248, 0x2264, 0x2265, 0,
 };
 const char* const interrupted_reason = u8"interrompu : fin du programme";
 const char* const display_lost_reason = u8"interrompu : connexion à l'affichage perdue";
