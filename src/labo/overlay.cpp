@@ -256,7 +256,8 @@ const char* const planner_lines[] = {
     u8"Le planificateur (m) calcule le transfert à deux impulsions vers un point visé (un "
     u8"clic sur le plan) en une durée choisie : les appuis à faire maintenant, le trajet "
     u8"qu'ils donnent (violet) et la vitesse à annuler à l'arrivée. Glissez la durée pour "
-    u8"peu d'appuis (ou « Durée la plus économe »), replanifiez en route, puis finissez doucement en tenant l'axe.",
+    u8"peu d'appuis (ou « Durée la plus économe »), replanifiez en route, puis "
+    u8"finissez doucement en tenant l'axe.",
 };
 
 const char* const key_lines[] = {
