@@ -159,6 +159,8 @@ unsigned char* load_image(const std::string& path, const char* label, int* width
 
 // Prints the library's messages to out, indented, each with its line when known.
 void print_messages(FILE* out, const std::vector<LibraryMessage>& messages);
+// Blank-separated words of a line (spaces, tabs and a line end's CR).
+std::vector<std::string> words_of(const std::string& line);
 
 // ---------------------------------------------------------------------------
 // Measures (model_facts.cpp)

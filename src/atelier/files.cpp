@@ -72,19 +72,6 @@ long stated_line(const std::string& text)
     return at == std::string::npos ? 0 : std::atol(text.c_str() + at + std::strlen(on_line));
 }
 
-// Blank-separated words of a line.
-std::vector<std::string> words_of(const std::string& line)
-{
-    std::vector<std::string> words;
-    size_t at = 0;
-    while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
-        const size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-        words.push_back(line.substr(at, end - at));
-        at = end;
-    }
-    return words;
-}
-
 // The library's warnings about a missing material or an unknown token do not
 // say where they come from; the file says it: the n-th warning about a
 // material is the n-th "usemtl" naming it, an unknown token sits on the first
@@ -297,6 +284,18 @@ std::vector<std::string> capture_output(const std::function<void()>& call)
     std::vector<std::string> lines = read_lines(sink);
     std::fclose(sink);
     return lines;
+}
+
+std::vector<std::string> words_of(const std::string& line)
+{
+    std::vector<std::string> words;
+    size_t at = 0;
+    while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
+        const size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
+        words.push_back(line.substr(at, end - at));
+        at = end;
+    }
+    return words;
 }
 
 void print_messages(FILE* out, const std::vector<LibraryMessage>& messages)

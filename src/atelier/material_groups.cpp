@@ -15,19 +15,6 @@ namespace {
 // The group the library puts faces in before any "g" line.
 const char* const unnamed_group = "default";
 
-// Blank-separated words of a line, line end excluded.
-std::vector<std::string> words_in(const std::string& line)
-{
-    std::vector<std::string> words;
-    size_t at = 0;
-    while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
-        const size_t end = std::min(line.find_first_of(" \t\r", at), line.size());
-        words.push_back(line.substr(at, end - at));
-        at = end;
-    }
-    return words;
-}
-
 // The material a "usemtl" line names, by the library's name rule: the second
 // word after the keyword when there is one, otherwise the first.
 std::string used_material(const std::vector<std::string>& words)
@@ -74,7 +61,7 @@ std::vector<uint32_t> face_materials(const Model* model)
     std::ifstream in(model->filepath, std::ios::binary);
     uint32_t current = 0;
     for (std::string line; std::getline(in, line);) {
-        const std::vector<std::string> words = words_in(line);
+        const std::vector<std::string> words = words_of(line);
         if (words.empty()) continue;
         if (words[0][0] == 'u') current = material_index(model, used_material(words));
         if (words[0][0] == 'f' && words.size() >= 4)

@@ -44,30 +44,15 @@ int axis_of(const QueuedThrust& thrust)
     return 2;
 }
 
+// The thrust a key asks for, as the classic program reads it.
 bool thrust_for_key(int key, double p, QueuedThrust& thrust)
 {
-    switch (key) {
-        case key_thrust_left:
-            thrust.fx = -p;
-            return true;
-        case key_thrust_right:
-            thrust.fx = p;
-            return true;
-        case key_thrust_up:
-            thrust.fy = p;
-            return true;
-        case key_thrust_down:
-            thrust.fy = -p;
-            return true;
-        case key_thrust_page_up:
-            thrust.fz = p;
-            return true;
-        case key_thrust_page_down:
-            thrust.fz = -p;
-            return true;
-        default:
-            return false;
-    }
+    int axis = 0;
+    double f = 0.0;
+    if (!key_thrust(key, p, &axis, &f)) return false;
+    double* const components[3] = {&thrust.fx, &thrust.fy, &thrust.fz};
+    *components[axis] = f;
+    return true;
 }
 
 // The next queued press becomes the thrust of the coming step.

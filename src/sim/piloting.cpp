@@ -3,32 +3,41 @@
 
 #include "simulation.h"
 
-bool fire_thruster(int key)
+bool key_thrust(int key, double p, int* axis, double* thrust)
 {
-    SimulationState& s = simulation;
-    const double p = scenario.p;
     switch (key) {
         case key_thrust_left:
-            s.fx = -p;
-            break;
-        case key_thrust_up:
-            s.fy = p;
-            break;
+            *axis = 0, *thrust = -p;
+            return true;
         case key_thrust_right:
-            s.fx = p;
-            break;
+            *axis = 0, *thrust = p;
+            return true;
+        case key_thrust_up:
+            *axis = 1, *thrust = p;
+            return true;
         case key_thrust_down:
-            s.fy = -p;
-            break;
+            *axis = 1, *thrust = -p;
+            return true;
         case key_thrust_page_up:
-            s.fz = p;
-            break;
+            *axis = 2, *thrust = p;
+            return true;
         case key_thrust_page_down:
-            s.fz = -p;
-            break;
+            *axis = 2, *thrust = -p;
+            return true;
         default:
             return false;
     }
+}
+
+bool fire_thruster(int key)
+{
+    SimulationState& s = simulation;
+    int axis = 0;
+    double thrust = 0.0;
+    if (!key_thrust(key, scenario.p, &axis, &thrust)) return false;
+    // Only the key's own axis changes: two keys in one interval thrust together.
+    double* const components[3] = {&s.fx, &s.fy, &s.fz};
+    *components[axis] = thrust;
     s.reserve -= 1;
     return true;
 }

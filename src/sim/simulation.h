@@ -136,6 +136,9 @@ void idle_tick();
 
 // Applies a thrust key (GLUT special-key code); returns false for other keys.
 bool fire_thruster(int key);
+// What a thrust key asks for: its axis (0 x, 1 y, 2 z) and the signed thrust
+// acceleration of a press of p; false, nothing written, for other keys.
+bool key_thrust(int key, double p, int* axis, double* thrust);
 // The fuel gauge's cut-off: a reserve below 0 becomes 0 and p becomes 0.0.
 void cut_off_fuel();
 // The chaser's speed, (xp^2 + yp^2 + zp^2)^0.5, as the verdict and the panel use it.
