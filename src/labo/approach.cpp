@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "run_record.h"
 #include "verdict_reason.h"
 
 namespace {
@@ -15,12 +16,6 @@ namespace {
 constexpr int time_decimals = 1;
 constexpr int length_decimals = 2;
 constexpr double golden = 0.6180339887498949;  // (sqrt 5 - 1) / 2
-
-double distance_to_port(const Motion& m)
-{
-    const double dy = m.y - port_y;
-    return std::sqrt(m.x * m.x + dy * dy + m.z * m.z);
-}
 
 Motion with_thrust(Motion m, const QueuedThrust& thrust, double interval)
 {
@@ -32,7 +27,7 @@ Motion with_thrust(Motion m, const QueuedThrust& thrust, double interval)
 double refine_closest(const std::vector<CoastPoint>& points, double Omega, double trois, double low,
                       double high)
 {
-    auto distance = [&](double t) { return distance_to_port(coast_at(points, Omega, trois, t)); };
+    auto distance = [&](double t) { return port_distance(coast_at(points, Omega, trois, t)); };
     double a = low, b = high;
     for (int i = 0; i < closest_refinements && b - a > 0.0; ++i) {
         const double c = b - golden * (b - a);
@@ -103,13 +98,13 @@ CoastOutlook look_ahead(const std::vector<CoastPoint>& points, double Omega, dou
     const double end = points.back().t;
     const long checks = std::min<long>(most_outlook_checks, static_cast<long>(end / interval));
     double best_time = 0.0;
-    double best = distance_to_port(points.front().motion);
+    double best = port_distance(points.front().motion);
     long last_check = 0;
     for (long k = 1; k <= checks; ++k) {
         const double t = k * interval;
         const Motion m = coast_at(points, Omega, trois, t);
         last_check = k;
-        const double d = distance_to_port(m);
+        const double d = port_distance(m);
         if (d < best) best = d, best_time = t;
         const Outcome met = decide_outcome(m.x, m.y, m.z, m.xp, m.yp, m.zp, limits);
         if (met != outcome_none) {
@@ -126,7 +121,7 @@ CoastOutlook look_ahead(const std::vector<CoastPoint>& points, double Omega, dou
     outlook.known = true;
     outlook.closest_time = closest;
     outlook.closest_at = at;
-    outlook.closest_distance = distance_to_port(at);
+    outlook.closest_distance = port_distance(at);
     outlook.closest_speed = chaser_speed(at.xp, at.yp, at.zp);
     return outlook;
 }

@@ -20,7 +20,6 @@ constexpr float help_height = 560.0f;
 constexpr float verdict_width = 460.0f;
 constexpr float speed_gauge_height = 18.0f;
 constexpr double gauge_span_over_limit = 2.0;  // the speed gauge shows twice the limit
-constexpr double two_pi = 6.283185307179586;
 constexpr float pause_font_size = 48.0f;
 constexpr float plot_column_width = 338.0f;  // the plots' window and its margin, on the right
 constexpr size_t path_field_size = 512;

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr double two_pi = 6.283185307179586;
 // z already arriving this close to the aim needs no out-of-plane burn, even
 // when the out-of-plane transition is singular (ul).
 constexpr double z_already_there = 1e-6;

@@ -12,7 +12,6 @@ namespace {
 
 constexpr float planner_width = 330.0f;
 constexpr float margin = 8.0f;
-constexpr double two_pi = 6.283185307179586;
 constexpr double shortest_flight = 0.5;        // ut
 constexpr double longest_flight_orbits = 1.5;  // the slider's end, in orbits
 constexpr double longest_still_flight = 60.0;  // the slider's end when Omega is 0 (ut)

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr double two_pi = 6.283185307179586;
 // Below this |u| the series are summed directly: the closed forms lose digits
 // to cancellation there, and the series' terms fall faster than 1 / (2n)!.
 constexpr double series_reach = 1.0;

@@ -26,10 +26,11 @@ struct CoastPoint {
 // Constants
 // ---------------------------------------------------------------------------
 
-constexpr double still_horizon = 40.0;     // time predicted when Omega is 0
-constexpr double longest_horizon = 250.0;  // an orbit longer than this is cut to it
-constexpr int coast_samples = 200;         // points of a drawn prediction
-constexpr int most_coast_samples = 10000;  // more samples asked for are lowered to this
+constexpr double two_pi = 6.283185307179586;  // radians in one orbit
+constexpr double still_horizon = 40.0;        // time predicted when Omega is 0
+constexpr double longest_horizon = 250.0;     // an orbit longer than this is cut to it
+constexpr int coast_samples = 200;            // points of a drawn prediction
+constexpr int most_coast_samples = 10000;     // more samples asked for are lowered to this
 
 // ---------------------------------------------------------------------------
 // Prediction

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr double two_pi = 6.283185307179586;
-
 double distance(const Motion& m, double x, double y, double z)
 {
     return std::sqrt((m.x - x) * (m.x - x) + (m.y - y) * (m.y - y) + (m.z - z) * (m.z - z));

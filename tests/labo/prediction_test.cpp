@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr double two_pi = 6.283185307179586;
-
 struct DriftCase {
     double Omega, trois;
     Motion start;
