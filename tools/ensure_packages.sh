@@ -55,3 +55,7 @@ build_packages=(cmake make g++ freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri li
 runtime_packages=(libgl1-mesa-dri python3 python3-matplotlib fonts-dejavu-core xdg-utils)
 # What the teaching edition's figures need (tools/plot_run.py).
 figure_packages=(python3 python3-matplotlib)
+# What the browser edition's build and tests need: Emscripten, Node.js for the
+# page's modules, and Debian's chromium for the tests. npm comes with some
+# Node.js builds and is a package of its own with Debian's (build_web.sh).
+web_packages=(emscripten nodejs chromium python3)

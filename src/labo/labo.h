@@ -12,25 +12,11 @@
 #include "lesson_run.h"
 #include "notices.h"
 #include "planner.h"
+#include "shipped_cases.h"
 
 // ---------------------------------------------------------------------------
 // Records
 // ---------------------------------------------------------------------------
-
-// One of the cases shipped in data/, as the chooser offers it.
-struct ShippedCase {
-    const char* path;     // relative to the working folder
-    const char* title;    // one short line
-    const char* teaches;  // what the case shows a student
-};
-
-// The planner as the student set it.
-struct PlannerChoice {
-    bool shown = false;               // its window is open
-    bool aim_set = false;             // the student chose an aim (else the default one)
-    double aim_x = 0.0, aim_y = 0.0;  // the aim in the orbital plane (ul)
-    double flight_time = 0.0;         // ut; 0 until the run's default is taken
-};
 
 struct LaboState {
     // The lesson being flown and its run.
@@ -50,13 +36,6 @@ struct LaboState {
 };
 
 extern LaboState labo;
-
-// ---------------------------------------------------------------------------
-// Constants
-// ---------------------------------------------------------------------------
-
-constexpr int shipped_case_count = 6;
-extern const ShippedCase shipped_cases[shipped_case_count];
 
 // ---------------------------------------------------------------------------
 // Runs (labo_run.cpp)

@@ -9,37 +9,11 @@
 
 LaboState labo;
 
-const ShippedCase shipped_cases[shipped_case_count] = {
-    {"data/fo.in", u8"Sans orbite (Omega = 0)",
-     u8"L'espace « vide » : on pousse vers la cible, on y va tout droit."},
-    {"data/fo1.in", u8"Orbite lente (Omega = 0,10)",
-     u8"Le même départ, mais l'orbite courbe déjà la trajectoire."},
-    {"data/fo2.in", u8"Derrière la cible (Omega = 0,25)",
-     u8"Pousser vers la cible fait monter puis reculer : la dérive de Hill."},
-    {"data/fo3.in", u8"Un peu plus haut (Omega = 0,25)",
-     u8"Au-dessus de l'orbite on dérive en arrière sans rien faire."},
-    {"data/fo4.in", u8"Plus bas et en mouvement (Omega = 0,25)",
-     u8"Une vitesse radiale de départ : lire la prédiction avant d'agir."},
-    {"data/fo5.in", u8"Hors du plan (Omega = 0,25)",
-     u8"Le mouvement hors du plan oscille une fois par orbite."},
-};
-
 namespace {
-
-const ShippedCase* shipped_case(const std::string& path)
-{
-    for (const ShippedCase& shipped : shipped_cases)
-        if (path == shipped.path) return &shipped;
-    return nullptr;
-}
 
 // A fresh run's planner: the default aim and flight time until the student
 // chooses others.
-void reset_planner_choice()
-{
-    labo.planner.aim_set = false;
-    labo.planner.flight_time = default_flight_time(scenario.Omega);
-}
+void reset_planner_choice() { labo.planner = fresh_planner_choice(labo.planner.shown); }
 
 }  // namespace
 
@@ -71,7 +45,7 @@ bool choose_lesson(const std::string& path)
     }
     labo.load_error.clear();
     // A shipped case is titled in the record and the figure as the chooser titles it.
-    const ShippedCase* shipped = shipped_case(path);
+    const ShippedCase* shipped = find_shipped_case(path);
     if (read.lesson.title.empty() && shipped != nullptr) read.lesson.title = shipped->title;
     labo.lesson_path = path;
     labo.chooser_shown = false;
@@ -127,19 +101,4 @@ void aim_planner_at(double x, double y)
     labo.planner.aim_y = y;
 }
 
-PlanRequest planner_request()
-{
-    PlanRequest r;
-    r.now = current_motion();
-    r.queue = labo.run.queue;
-    r.Omega = scenario.Omega;
-    r.trois = scenario.trois;
-    r.interval = step_interval;
-    r.aim_x = labo.planner.aim_set ? labo.planner.aim_x : 0.0;
-    r.aim_y = labo.planner.aim_set ? labo.planner.aim_y : port_y - aim_before_port;
-    r.aim_z = 0.0;
-    r.flight_time = labo.planner.flight_time;
-    r.press_change = press_change(labo.run);
-    r.tolerance = labo.run.lesson.limits.tolerance;
-    return r;
-}
+PlanRequest planner_request() { return plan_request(labo.run, labo.planner); }

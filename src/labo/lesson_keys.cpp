@@ -1,13 +1,12 @@
 // The teacher-file reader's keys, with the rule each value must meet, the
 // suggestions offered for a mistyped key, and the numbers it accepts.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "lesson_reading.h"
+#include "number_text.h"
 
 namespace lesson_reading {
 
@@ -120,7 +119,7 @@ int suggested_key(std::string_view written)
 }
 
 // A decimal number: sign, digits with one '.' or ',' (digits on at least one
-// side), optional exponent. Converted by from_chars, which ignores the locale.
+// side), optional exponent. Converted by read_decimal, which ignores the locale.
 NumberCheck read_real(std::string_view written, double* value)
 {
     std::string plain(written);
@@ -141,10 +140,9 @@ NumberCheck read_real(std::string_view written, double* value)
         if (exponent_digits == 0) return NumberCheck::not_a_number;
     }
     if (at != plain.size()) return NumberCheck::not_a_number;
-    const size_t from = plain[0] == '+' ? 1 : 0;  // from_chars takes no '+'
-    const std::from_chars_result end =
-        std::from_chars(plain.data() + from, plain.data() + plain.size(), *value);
-    if (end.ec != std::errc() || !std::isfinite(*value)) return NumberCheck::unrepresentable;
+    const size_t from = plain[0] == '+' ? 1 : 0;  // read_decimal takes no '+'
+    if (!read_decimal(std::string_view(plain).substr(from), value) || !std::isfinite(*value))
+        return NumberCheck::unrepresentable;
     return NumberCheck::ok;
 }
 

@@ -200,3 +200,28 @@ void refresh_prediction(LessonRun& run)
     run.outlook = look_ahead(run.prediction, scenario.Omega, scenario.trois, step_interval,
                              run.lesson.limits);
 }
+
+PlannerChoice fresh_planner_choice(bool shown)
+{
+    PlannerChoice choice;
+    choice.shown = shown;
+    choice.flight_time = default_flight_time(scenario.Omega);
+    return choice;
+}
+
+PlanRequest plan_request(const LessonRun& run, const PlannerChoice& choice)
+{
+    PlanRequest r;
+    r.now = current_motion();
+    r.queue = run.queue;
+    r.Omega = scenario.Omega;
+    r.trois = scenario.trois;
+    r.interval = step_interval;
+    r.aim_x = choice.aim_set ? choice.aim_x : 0.0;
+    r.aim_y = choice.aim_set ? choice.aim_y : port_y - aim_before_port;
+    r.aim_z = 0.0;
+    r.flight_time = choice.flight_time;
+    r.press_change = press_change(run);
+    r.tolerance = run.lesson.limits.tolerance;
+    return r;
+}

@@ -16,6 +16,7 @@
 #include "approach.h"
 #include "lesson.h"
 #include "pacing.h"
+#include "planner.h"
 #include "prediction.h"
 #include "run_record.h"
 #include "verdict_reason.h"
@@ -37,6 +38,14 @@ struct PressMark {
     double t = 0.0;           // time since the run's start (ut)
     double x = 0.0, y = 0.0;  // position in the orbital plane (ul)
     int axis = 0;             // 0 radial (x), 1 along the track (y), 2 out of the plane (z)
+};
+
+// The planner as the student set it.
+struct PlannerChoice {
+    bool shown = false;               // its window is open
+    bool aim_set = false;             // the student chose an aim (else the default one)
+    double aim_x = 0.0, aim_y = 0.0;  // the aim in the orbital plane (ul)
+    double flight_time = 0.0;         // ut; 0 until the run's default is taken
 };
 
 struct LessonRun {
@@ -108,6 +117,17 @@ Motion current_motion();
 int fuel_used(const LessonRun& run);
 // The velocity change of one press (ul/ut): p over one interval; 0 without fuel.
 double press_change(const LessonRun& run);
+
+// ---------------------------------------------------------------------------
+// Planning
+// ---------------------------------------------------------------------------
+
+// A fresh run's planner: the default aim and the default flight time for the
+// current Omega, shown or not as before.
+PlannerChoice fresh_planner_choice(bool shown);
+// The planner's request from the run's state and the student's choices (the
+// default aim, on the axis aim_before_port before the port, unless one was set).
+PlanRequest plan_request(const LessonRun& run, const PlannerChoice& choice);
 
 // ---------------------------------------------------------------------------
 // Ending

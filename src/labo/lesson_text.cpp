@@ -1,10 +1,10 @@
 // The teacher-file reader's messages and text checks: French quotation,
 // bounds as a French reader writes them, bytes that are not UTF-8 text, lines
 // ending in LF, CR LF or a lone CR.
-#include <charconv>
 #include <cstdio>
 
 #include "lesson_reading.h"
+#include "number_text.h"
 
 namespace lesson_reading {
 
@@ -16,10 +16,7 @@ constexpr size_t max_quoted_bytes = 40;  // longer text is cut in messages
 // involved. Only the rules' bounds, all small, are written this way.
 std::string french_number(double value)
 {
-    char text[64];
-    const std::to_chars_result end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-    std::string written(text, end.ptr);
+    std::string written = shortest_fixed_text(value);
     for (char& c : written)
         if (c == '.') c = ',';
     return written;

@@ -8,7 +8,6 @@
 #include "run_record.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -16,6 +15,8 @@
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include "number_text.h"
 
 const char* const runs_folder = "runs";
 const char* const record_columns =
@@ -28,10 +29,9 @@ const char* const program_name = "Orvanel Labo";
 const char* const unnamed_scenario = "scenario";
 const char* const record_extension = ".csv";
 const char* const clock_format = "%Y-%m-%d_%H-%M-%S";
-constexpr size_t max_name_bytes = 64;        // of the scenario part of a file name
-constexpr int max_same_name_copies = 1000;   // "-2" .. "-1000", then the record fails
-constexpr size_t shortest_double_text = 32;  // room for any double written by to_chars
-constexpr size_t clock_text_bytes = 32;      // room for a clock_format stamp
+constexpr size_t max_name_bytes = 64;       // of the scenario part of a file name
+constexpr int max_same_name_copies = 1000;  // "-2" .. "-1000", then the record fails
+constexpr size_t clock_text_bytes = 32;     // room for a clock_format stamp
 const char* const outcome_words[outcome_count] = {"en_cours", "collision", "trop_vite", "arrime",
                                                   "perdu"};
 const char* const byte_order_mark = "\xEF\xBB\xBF";
@@ -126,12 +126,7 @@ std::string sheet_path_of(const std::string& path)
 
 // The shortest text that reads back as exactly this value, with a '.' whatever
 // the locale: a spreadsheet and tools/plot_run.py get the run's own numbers.
-std::string exact(double value)
-{
-    char text[shortest_double_text];
-    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, end.ptr);
-}
+std::string exact(double value) { return shortest_text(value); }
 
 // The value rounded to sheet_digits significant digits, with a decimal comma
 // and never an exponent: a spreadsheet reads "0,0000012" as a number whatever
@@ -140,11 +135,8 @@ std::string sheet_number(double value)
 {
     if (!std::isfinite(value)) return exact(value);
     if (value == 0.0) return "0";
-    char text[shortest_double_text];
     // "-d.ddddde±XX": the digits and the power of ten of the first one.
-    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value,
-                                                   std::chars_format::scientific, sheet_digits - 1);
-    const std::string written(text, end.ptr);
+    const std::string written = scientific_text(value, sheet_digits - 1);
     const size_t e = written.find('e');
     const bool negative = written[0] == '-';
     std::string digits;
