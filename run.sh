@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
 # Builds the simulator when needed and starts it from the repository root.
 # ./run.sh [FILE] starts the classic simulator; ./run.sh --labo [FILE] starts the
-# teaching edition, on its case chooser when no file is given.
+# teaching edition, on its case chooser when no file is given; ./run.sh --web
+# [PORT] builds the browser edition when needed and serves it on this machine.
 set -euo pipefail
 cd "$(dirname "$0")"
+if [ "${1:-}" = "--web" ]; then
+    port="${2:-8000}"
+    tools/build_web.sh
+    echo
+    echo "Orvanel Labo dans le navigateur : http://127.0.0.1:${port}/"
+    echo "Fichier unique, à ouvrir sans serveur : build-web/orvanel-labo.html"
+    echo "Ctrl+C pour arrêter le serveur."
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/site
+fi
 no_display() {
     echo "orvanel: pas d'ecran graphique ($1); lancez-le depuis une session X." >&2
     exit 1

@@ -9,7 +9,8 @@ source tools/ensure_packages.sh
 source tools/builds.sh
 ensure_packages "${build_packages[@]}" libgtest-dev googletest libbenchmark-dev \
     libtinyobjloader-dev xvfb xauth xdotool x11-utils x11-apps imagemagick dpkg-dev \
-    desktop-file-utils clang clang-format libreoffice-calc-nogui "${figure_packages[@]}"
+    desktop-file-utils clang clang-format libreoffice-calc-nogui "${figure_packages[@]}" \
+    "${web_packages[@]}"
 # The fuzzers' runtime must match the installed clang.
 clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
 ensure_packages "libclang-rt-${clang_major}-dev"
@@ -66,6 +67,15 @@ run_tests() {  # build-directory title
 run_tests build "normal build"
 run_tests build-asan "AddressSanitizer + UndefinedBehaviorSanitizer"
 echo "== X server refusals run again: $(wc -l <"$ORVANEL_X_RETRY_LOG")"
+
+# The browser edition: built with Emscripten and esbuild, then the page's
+# tests in Debian's chromium. A missing browser fails them; it is installed above.
+echo "== browser edition (WebAssembly core, page in chromium)"
+tools/build_web.sh
+browser_log="$scratch/playwright.log"
+(cd web && ORVANEL_REPLAY="$PWD/../build/tests/web/replay_record" \
+    ORVANEL_WEB_TEST_PORT=$((20000 + RANDOM % 20000)) npx playwright test) | tee "$browser_log"
+check_browser_suite_ran "$browser_log"
 
 if [ -x tests/fuzz/run_fuzz.sh ]; then
     echo "== fuzzing the model readers"

@@ -58,3 +58,21 @@ check_suite_ran() {  # build-folder ctest-log
         return 1
     fi
 }
+
+# The browser tests the sources define: one per test( in web/tests.
+defined_browser_tests() {
+    cat web/tests/*.spec.js | grep -c '^test('
+}
+
+# Fails, saying why, when a Playwright log does not show every browser test
+# passed, or shows one skipped, flaky or failed.
+check_browser_suite_ran() {  # playwright-log
+    local passed defined
+    passed=$(sed -n 's/^ *\([0-9]*\) passed.*/\1/p' "$1" | tail -n 1)
+    defined=$(defined_browser_tests)
+    if [ -z "$passed" ] || [ "$passed" -ne "$defined" ] ||
+        grep -Eq '^ *[0-9]+ (skipped|flaky|failed|did not run)' "$1"; then
+        echo "test.sh: the browser ran ${passed:-no} tests passing of the $defined in web/tests." >&2
+        return 1
+    fi
+}

@@ -50,9 +50,12 @@ void cut_off_fuel()
     }
 }
 
+// The square root is rounded exactly on every platform; a library's pow(s, 0.5)
+// may be off by one unit in the last place, and by a different one on another
+// machine, so the browser's core and the desktop's would not give one speed.
 double chaser_speed(double xp, double yp, double zp)
 {
-    return std::pow(xp * xp + yp * yp + zp * zp, 0.5);
+    return std::sqrt(xp * xp + yp * yp + zp * zp);
 }
 
 Outcome decide_outcome(double x, double y, double z, double xp, double yp, double zp,
