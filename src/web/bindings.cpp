@@ -301,6 +301,7 @@ val limits_object()
     v.set("portY", port_y);
     v.set("economyShortest", economy_shortest);
     v.set("economyLongest", economy_longest);
+    v.set("outcomeDocked", static_cast<int>(outcome_docked));
     v.set("keyLeft", key_thrust_left);
     v.set("keyUp", key_thrust_up);
     v.set("keyRight", key_thrust_right);

@@ -20,7 +20,12 @@ const thrustButtonNames = {
 const largestGivenFile = 1 << 20;
 
 export async function loadCore() {
-  const module = await createOrvanelCore();
+  // The core's own messages (the model reader's, a record's failure) go to
+  // the console's quieter levels: the page says to the student what matters.
+  const module = await createOrvanelCore({
+    print: (text) => console.debug(text),
+    printErr: (text) => console.warn(text),
+  });
   const limits = module.limits();
   return {
     module,

@@ -11,6 +11,7 @@ import { createScene, drawScene, resetCamera } from './scene.js';
 
 const byId = (id) => document.getElementById(id);
 const timePlotInterval = 0.1;  // s of wall time between redraws of the time plots
+const framesTimed = 600;       // the last frames' main-thread times kept for measuring
 const bannerSeconds = 6;
 
 // The coast's points as the scene takes them: x, y, z (the core gives t, x, y, z).
@@ -39,6 +40,8 @@ async function start() {
   const app = {
     core, paused: false, camera: 'ensemble', source: null, dirty: true, loop: null,
     status: m.status(), links: { urls: [] }, offered: false,
+    // Main-thread milliseconds of the last frames, for the benchmark.
+    frameTimes: [],
   };
   const chooser = byId('choix-cas');
   const help = byId('aide');
@@ -54,27 +57,29 @@ async function start() {
   function render(seconds) {
     const s = m.status();
     app.status = s;
-    showInstruments(core, s, app.paused);
-    byId('bouton-pause').textContent = app.paused ? 'Reprendre' : 'Pause';
-    byId('tactile-pause').textContent = app.paused ? 'Reprendre' : 'Pause';
-    setPlannerShown(planner, planner.shown, s.plannerAllowed);
-    syncHistory(plots);
     const prediction = m.prediction();
     const plan = refreshPlan(planner, s);
     const planPath = plan && plan.ok ? plan.path : null;
     const closest = s.closestKnown ? s.closestAt : null;
+    // The scene first: the text set below would make its size reading lay
+    // the page out again.
+    drawScene(scene, {
+      chaser: s.started ? s.motion : null, time: s.time, trail: m.trail(), prediction: positions(prediction),
+      closest, plan: positions(planPath), ended: s.ended, camera: app.camera,
+    });
+    showInstruments(core, s, app.paused);
+    byId('bouton-pause').textContent = app.paused ? 'Reprendre' : 'Pause';
+    byId('tactile-pause').textContent = app.paused ? 'Reprendre' : 'Pause';
+    setPlannerShown(planner, planner.shown, s.plannerAllowed, s.ended);
+    syncHistory(plots);
     drawPlane(plots, byId('plan'), {
       prediction, plan: planPath, aim: plan ? { x: plan.aimX, y: plan.aimY } : null,
       presses: m.pressMarks(), closest,
     });
     drawTimePlots(plots, s.maxSpeed, seconds, s.ended || !flowing() ? 0 : timePlotInterval);
     drawApproach(byId('vue-approche'), core, s, { prediction, plan: planPath });
-    drawScene(scene, {
-      chaser: s.motion, time: s.time, trail: m.trail(), prediction: positions(prediction),
-      closest, plan: positions(planPath), ended: s.ended, camera: app.camera,
-    });
     const r = s.record;
-    showVerdict(s, r.complete ? `Relevé : ${r.path.slice(r.path.lastIndexOf('/') + 1)}` : r.note);
+    showVerdict(core, s, r.complete ? `Relevé : ${r.path.slice(r.path.lastIndexOf('/') + 1)}` : r.note);
     if (s.ended && !app.offered) {
       offerRecord(core, r, app.links);
       app.offered = true;
@@ -82,14 +87,19 @@ async function start() {
   }
 
   function frame(now) {
+    const began = performance.now();
     app.loop = null;
     const seconds = now / 1000;
     const taken = m.advance(seconds, held());
     if (taken > 0 || app.dirty) {
       app.dirty = false;
       render(seconds);
+      if (performance.getEntriesByName('orvanel-premiere-image').length === 0)
+        performance.mark('orvanel-premiere-image');
     }
     if (flowing()) schedule();
+    if (app.frameTimes.length >= framesTimed) app.frameTimes.shift();
+    app.frameTimes.push(performance.now() - began);
   }
 
   function schedule() {
@@ -159,7 +169,7 @@ async function start() {
       touch();
     },
     togglePlanner() {
-      setPlannerShown(planner, !planner.shown, app.status.plannerAllowed);
+      setPlannerShown(planner, !planner.shown, app.status.plannerAllowed, app.status.ended);
       touch();
     },
     toggleHelp() {

@@ -2,6 +2,14 @@
 // and are written with its decimal commas; the page only places them.
 const byId = (id) => document.getElementById(id);
 
+// Text and classes are written only when they change: an unchanged panel
+// costs the browser no new layout.
+function put(id, text, className) {
+  const element = byId(id);
+  if (element.textContent !== text) element.textContent = text;
+  if (className !== undefined && element.className !== className) element.className = className;
+}
+
 // The speed gauge spans twice the docking limit.
 const gaugeSpanOverLimit = 2;
 
@@ -9,9 +17,8 @@ function signed(core, value, decimals = 2) {
   return (value > 0 ? '+' : '') + core.num(value, decimals);
 }
 
-function offsetLine(element, label, text, within) {
-  element.textContent = `${label} = ${text}`;
-  element.className = within ? 'bon' : 'mauvais';
+function offsetLine(id, label, text, within) {
+  put(id, `${label} = ${text}`, within ? 'bon' : 'mauvais');
 }
 
 function sinceLastPress(core, s) {
@@ -24,48 +31,53 @@ function sinceLastPress(core, s) {
 // Fills the panel from the core's status.
 export function showInstruments(core, s, paused) {
   const n = (v, d) => core.num(v, d);
-  byId('titre-cas').textContent = s.title;
-  byId('ligne-omega').textContent = `Omega = ${n(s.Omega)} rad/ut, temps ${n(s.time, 1)} ut`;
-  byId('distance-port').textContent = `${n(s.portDistance)} ul`;
-  byId('etiquette-cible').textContent = `Distance à la cible (perdu au-delà de ${n(s.lossDistance, 0)})`;
-  byId('distance-cible').textContent = `${n(s.targetDistance, 1)} ul`;
-  byId('vitesse').textContent = n(s.speed, 3);
+  const panel = byId('instruments');
+  panel.classList.toggle('vide', !s.started);
+  if (!s.started) {
+    put('titre-cas', 'Aucun cas choisi');
+    return;
+  }
+  put('titre-cas', s.title);
+  put('ligne-omega', `Omega = ${n(s.Omega)} rad/ut, temps ${n(s.time, 1)} ut`);
+  put('distance-port', `${n(s.portDistance)} ul`);
+  put('etiquette-cible', `Distance à la cible (perdu au-delà de ${n(s.lossDistance, 0)})`);
+  put('distance-cible', `${n(s.targetDistance, 1)} ul`);
+  put('vitesse', n(s.speed, 3));
   const span = s.maxSpeed * gaugeSpanOverLimit;
   byId('jauge-vitesse').style.width = `${Math.min(s.speed / span, 1) * 100}%`;
   byId('jauge-limite').style.left = `${(s.maxSpeed / span) * 100}%`;
-  byId('limite-vitesse').textContent = `limite ${n(s.maxSpeed)}`;
+  put('limite-vitesse', `limite ${n(s.maxSpeed)}`);
   const fuel = byId('carburant');
   fuel.max = Math.max(s.fuelStart, 1);
   fuel.value = s.fuel;
-  byId('carburant-texte').textContent = `${s.fuel} / ${s.fuelStart}`;
-  byId('attente').textContent =
-    s.waiting === 0 ? '' : `${s.waiting} ${s.waiting === 1 ? 'poussée en attente' : 'poussées en attente'}`;
-  byId('derniere-poussee').textContent = sinceLastPress(core, s);
-  byId('titre-ecarts').textContent =
-    `Écarts au port (limites ±${n(s.tolerance)}, vitesse < ${n(s.maxSpeed)})`;
+  put('carburant-texte', `${s.fuel} / ${s.fuelStart}`);
+  put('attente', s.waiting === 0 ? '' : `${s.waiting} ${s.waiting === 1 ? 'poussée en attente' : 'poussées en attente'}`);
+  put('derniere-poussee', sinceLastPress(core, s));
+  put('titre-ecarts', `Écarts au port (limites ±${n(s.tolerance)}, vitesse < ${n(s.maxSpeed)})`);
   const o = s.offsets;
-  offsetLine(byId('ecart-x'), 'x (axe, radial)', signed(core, o.x), o.xWithin);
-  offsetLine(byId('ecart-z'), 'z (axe, hors du plan)', signed(core, o.z), o.zWithin);
-  offsetLine(byId('ecart-y'), "y + 1,5 (jusqu'au port)", signed(core, o.along), o.alongWithin);
-  offsetLine(byId('ecart-vitesse'), 'vitesse', n(o.speed, 3), o.speedWithin);
-  byId('plus-pres').textContent = s.closest;
-  byId('si-rien').textContent = s.ahead;
-  byId('vitesse-temps').textContent = s.speedLabel;
+  offsetLine('ecart-x', 'x (axe, radial)', signed(core, o.x), o.xWithin);
+  offsetLine('ecart-z', 'z (axe, hors du plan)', signed(core, o.z), o.zWithin);
+  offsetLine('ecart-y', "y + 1,5 (jusqu'au port)", signed(core, o.along), o.alongWithin);
+  offsetLine('ecart-vitesse', 'vitesse', n(o.speed, 3), o.speedWithin);
+  put('plus-pres', s.closest);
+  put('si-rien', s.ahead);
+  put('vitesse-temps', s.speedLabel);
   byId('pause').hidden = !paused;
   byId('grande-pause').hidden = !paused || s.ended;
 }
 
 // Shows the verdict with its reason, advice and costs once the run has ended.
-export function showVerdict(s, recordText) {
+export function showVerdict(core, s, recordText) {
   const box = byId('verdict');
   box.hidden = !s.ended;
   if (!s.ended) return;
   const v = s.verdict;
-  box.classList.toggle('gagne', v.outcome === 3);
-  box.classList.toggle('perdu', v.outcome !== 3);
-  byId('verdict-titre').textContent = v.title;
-  byId('verdict-raison').textContent = v.reason;
-  byId('verdict-conseil').textContent = v.advice;
-  byId('verdict-couts').textContent = v.costs;
-  byId('verdict-releve').textContent = recordText;
+  const docked = v.outcome === core.limits.outcomeDocked;
+  box.classList.toggle('gagne', docked);
+  box.classList.toggle('perdu', !docked);
+  put('verdict-titre', v.title);
+  put('verdict-raison', v.reason);
+  put('verdict-conseil', v.advice);
+  put('verdict-couts', v.costs);
+  put('verdict-releve', recordText);
 }

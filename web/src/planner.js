@@ -25,10 +25,14 @@ export function createPlanner(core, onChange) {
   return planner;
 }
 
-// Shows or hides the panel; the lesson may forbid it.
-export function setPlannerShown(planner, shown, allowed) {
+// Shows or hides the panel; the lesson may forbid it, and after the verdict
+// it has nothing left to plan.
+export function setPlannerShown(planner, shown, allowed, ended) {
   planner.shown = shown && allowed;
-  byId('planificateur').hidden = !planner.shown;
+  const visible = planner.shown && !ended;
+  byId('planificateur').hidden = !visible;
+  // The planner takes the time plots' room, as on the desktop.
+  byId('traces-temps').hidden = visible;
   byId('bouton-planificateur').disabled = !allowed;
 }
 

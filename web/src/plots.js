@@ -35,6 +35,11 @@ export function createPlots(core) {
   };
 }
 
+// Axis numbers with a decimal comma, as every number of the page.
+function commaValues(u, splits) {
+  return splits.map((v) => String(Number(v.toPrecision(6))).replace('.', ','));
+}
+
 function timePlot(element, label, limitColour) {
   const series = [{}, { label, stroke: '#5096ff', width: 1.5, points: { show: false } }];
   if (limitColour) series.push({ label: 'limite', stroke: limitColour, width: 1.5, dash: [6, 4], points: { show: false } });
@@ -42,8 +47,8 @@ function timePlot(element, label, limitColour) {
     width: timePlotWidth, height: timePlotHeight, legend: { show: false }, cursor: { show: false },
     scales: { x: { time: false } },
     axes: [
-      { stroke: '#9aa3c0', grid: { stroke: '#252a40' }, size: 28 },
-      { stroke: '#9aa3c0', grid: { stroke: '#252a40' }, size: 44 },
+      { stroke: '#9aa3c0', grid: { stroke: '#252a40' }, size: 28, values: commaValues },
+      { stroke: '#9aa3c0', grid: { stroke: '#252a40' }, size: 54, values: commaValues },
     ],
     series,
   };

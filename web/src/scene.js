@@ -1,7 +1,7 @@
 // The 3D scene of the browser edition: both spacecraft, the planet with its
 // turning grid, the chaser's trail, the predicted coast with its closest
 // approach, the planner's path and the docking port, seen from a free orbit
-// camera or from just behind the chaser.
+// camera or from beside the chaser.
 //
 // Every three.js object is built once in createScene; drawing a frame only
 // writes numbers into typed arrays that already exist and uploads the part of
@@ -436,6 +436,8 @@ function updateTrail(trail, data) {
 // The scene
 // ---------------------------------------------------------------------------
 
+// Builds the renderer, camera, lights, craft (models.chaser and models.target:
+// { positions, normals, colors } as Float32Arrays of triangles), planet, lines.
 export function createScene(canvas, models) {
   // Multisampling costs a great deal on software rendering; on dense screens
   // the pixels are small enough to do without it.
@@ -552,9 +554,16 @@ export function createScene(canvas, models) {
     pixelRatio: 0,
   };
   resizeScene(state);
+  // Reading the canvas's size forces the browser to lay the page out; asking
+  // only when it changed keeps that out of every frame.
+  state.sizeChanged = true;
+  if (typeof ResizeObserver !== 'undefined') {
+    new ResizeObserver(() => { state.sizeChanged = true; }).observe(canvas);
+  }
   return state;
 }
 
+// Follows the canvas's size on the page and the screen's pixel ratio.
 export function resizeScene(state) {
   const canvas = state.canvas;
   const width = Math.max(1, canvas.clientWidth | 0);
@@ -570,6 +579,7 @@ export function resizeScene(state) {
   state.camera.updateProjectionMatrix();
 }
 
+// Back to the starting view ('v').
 export function resetCamera(state) {
   const { camera, controls } = state;
   state.savedEye.set(START_EYE[0], START_EYE[1], START_EYE[2]);
@@ -595,7 +605,7 @@ function placeCamera(state, view) {
     state.mode = mode;
     if (mode === 'ensemble') controls.update();
   }
-  if (mode === 'chasseur') {
+  if (mode === 'chasseur' && view.chaser !== null) {
     const c = view.chaser;
     camera.position.set(
       c.x + CHASER_EYE_OFFSET[0],
@@ -612,13 +622,21 @@ function pixelSize(state, distance) {
   return (2 * halfHeight) / state.height;
 }
 
+// Draws one frame. view: { chaser: {x, y, z} or null before a case, time (ut),
+// trail, prediction and plan (x, y, z per point; plan may be null), closest
+// ({x, y, z} or null), ended, camera: 'ensemble' or 'chasseur' }.
 export function drawScene(state, view) {
-  resizeScene(state);
+  if (state.sizeChanged || typeof ResizeObserver === 'undefined') {
+    state.sizeChanged = false;
+    resizeScene(state);
+  }
   placeCamera(state, view);
   const camera = state.camera;
 
+  // Before a case is chosen there is no chaser to draw.
   const c = view.chaser;
-  state.chaser.position.set(c.x, c.y, c.z);
+  state.chaser.visible = c !== null;
+  if (c !== null) state.chaser.position.set(c.x, c.y, c.z);
 
   // The desktop turns the grid in a frame flipped about x, so seen from +z it
   // turns clockwise.
