@@ -436,13 +436,25 @@ function updateTrail(trail, data) {
 // The scene
 // ---------------------------------------------------------------------------
 
+// True when WebGL is drawn by the processor (SwiftShader, llvmpipe): a
+// machine without a usable graphics card, or a browser that was told so.
+function softwareRendering() {
+  const probe = document.createElement('canvas').getContext('webgl');
+  if (!probe) return true;
+  const info = probe.getExtension('WEBGL_debug_renderer_info');
+  const name = info ? String(probe.getParameter(info.UNMASKED_RENDERER_WEBGL)) : '';
+  probe.getExtension('WEBGL_lose_context')?.loseContext();
+  return /swiftshader|llvmpipe|softpipe|software/i.test(name);
+}
+
 // Builds the renderer, camera, lights, craft (models.chaser and models.target:
 // { positions, normals, colors } as Float32Arrays of triangles), planet, lines.
 export function createScene(canvas, models) {
-  // Multisampling costs a great deal on software rendering; on dense screens
-  // the pixels are small enough to do without it.
+  // Multisampling is nearly free on a graphics card but costs a third of a
+  // core on software rendering; on dense screens the pixels are small enough
+  // to do without it.
   const dpr = (typeof window !== 'undefined' && window.devicePixelRatio) || 1;
-  const renderer = new WebGLRenderer({ canvas, antialias: dpr < 1.5 });
+  const renderer = new WebGLRenderer({ canvas, antialias: dpr < 1.5 && !softwareRendering() });
   renderer.outputColorSpace = LinearSRGBColorSpace;
   renderer.setClearColor(SPACE, 1);
 
