@@ -95,6 +95,9 @@ void step_once()
 }
 
 // A pause, a hidden tab or a chooser: the clock starts afresh when it ends.
+// Wall seconds until the next step falls due (infinity when none will).
+double seconds_to_next_step_now() { return seconds_to_next_step(web.run.pacing, simulation.interval); }
+
 void hold_changed() { restart_pacing(web.run.pacing); }
 void faster() { pace_faster(web.run.pacing); }
 void slower() { pace_slower(web.run.pacing); }
@@ -324,6 +327,7 @@ EMSCRIPTEN_BINDINGS(orvanel_labo)
     function("advance", &advance);
     function("stepOnce", &step_once);
     function("holdChanged", &hold_changed);
+    function("secondsToNextStep", &seconds_to_next_step_now);
     function("faster", &faster);
     function("slower", &slower);
     function("status", &status);

@@ -12,6 +12,14 @@ import { createScene, drawScene, resetCamera } from './scene.js';
 const byId = (id) => document.getElementById(id);
 const timePlotInterval = 0.1;  // s of wall time between redraws of the time plots
 const framesTimed = 600;       // the last frames' main-thread times kept for measuring
+// Steps drawn at most this often (s): at x16 a step falls in every frame, and
+// thirty drawings a second show the motion as well as sixty, at half the cost.
+const shortestDrawingGap = 1 / 30;
+// Between steps the loop sleeps instead of waking every frame for nothing; it
+// wakes this early for the frame that takes the step, and at least this often,
+// since the pacing counts at most a quarter of a second of any gap.
+const wakeEarly = 0.012;
+const longestSleep = 0.2;
 const bannerSeconds = 6;
 
 // The coast's points as the scene takes them: x, y, z (the core gives t, x, y, z).
@@ -40,6 +48,7 @@ async function start() {
   const app = {
     core, paused: false, camera: 'ensemble', source: null, dirty: true, loop: null,
     status: m.status(), links: { urls: [] }, offered: false,
+    stepsUndrawn: false, lastDrawing: -Infinity, sleep: null,
     // Main-thread milliseconds of the last frames, for the benchmark.
     frameTimes: [],
   };
@@ -91,19 +100,34 @@ async function start() {
     app.loop = null;
     const seconds = now / 1000;
     const taken = m.advance(seconds, held());
-    if (taken > 0 || app.dirty) {
+    app.stepsUndrawn ||= taken > 0;
+    if (app.dirty || (app.stepsUndrawn && seconds - app.lastDrawing >= shortestDrawingGap)) {
       app.dirty = false;
+      app.stepsUndrawn = false;
+      app.lastDrawing = seconds;
       render(seconds);
       if (performance.getEntriesByName('orvanel-premiere-image').length === 0)
         performance.mark('orvanel-premiere-image');
     }
-    if (flowing()) schedule();
+    if (app.stepsUndrawn) schedule();
+    else if (flowing()) sleepUntilNextStep();
     if (app.frameTimes.length >= framesTimed) app.frameTimes.shift();
     app.frameTimes.push(performance.now() - began);
   }
 
   function schedule() {
+    clearTimeout(app.sleep);
     if (app.loop === null) app.loop = requestAnimationFrame(frame);
+  }
+
+  function sleepUntilNextStep() {
+    const wait = Math.min(m.secondsToNextStep() - wakeEarly, longestSleep);
+    if (wait <= 0) {
+      schedule();
+      return;
+    }
+    clearTimeout(app.sleep);
+    app.sleep = setTimeout(schedule, wait * 1000);
   }
 
   // Something changed outside the run's own time: draw the next frame.
