@@ -18,7 +18,6 @@ namespace {
 
 constexpr int positive_keys[3] = {key_thrust_right, key_thrust_up, key_thrust_page_up};
 constexpr int negative_keys[3] = {key_thrust_left, key_thrust_down, key_thrust_page_down};
-constexpr double hold_y = port_y - aim_before_port;     // the planner's default aim
 constexpr double replan_fractions[] = {0.0, 0.5, 0.8};  // of the flight, when the student replans
 constexpr double approach_speed = 0.05;                 // the help's "avancer doucement"
 constexpr double axis_gain = 0.5;                       // sideways speed per unit of offset
@@ -41,18 +40,12 @@ protected:
         while (!run.ended && simulation.temps < t - 1e-9) step_lesson_run(run);
     }
     BurnPlan plan(double flight_time) { return plan_transfer(plan_request(flight_time)); }
+    // The planner as the window asks it, with its default aim.
     PlanRequest plan_request(double flight_time)
     {
-        PlanRequest r;
-        r.now = current_motion();
-        r.queue = run.queue;
-        r.Omega = scenario.Omega;
-        r.trois = scenario.trois;
-        r.interval = step_interval;
-        r.aim_y = hold_y;
-        r.flight_time = flight_time;
-        r.press_change = press_change(run);
-        return r;
+        PlannerChoice choice = fresh_planner_choice(true);
+        choice.flight_time = flight_time;
+        return ::plan_request(run, choice);
     }
     void transfer_to_the_axis()
     {
