@@ -101,3 +101,24 @@ test('un élève arrime le premier cas avec les boutons', async ({ labo }) => {
   await dockFirstCase(labo, () => labo.page.click('[data-poussee="haut"]'),
     () => labo.page.click('#tactile-rapide'));
 });
+
+test('le planificateur donne les poussées, et un clic sur le plan choisit la visée', async ({ labo }) => {
+  const { page } = labo;
+  await labo.open('#cas=3');
+  await page.keyboard.press('p');
+  await page.keyboard.press('m');
+  await expect(page.locator('#plan-resultat')).toContainText('Maintenant : ');
+  await expect(page.locator('#plan-visee')).toHaveText('x = 0,00, y = -4,50 ul');
+  await page.click('#plan', { position: { x: 60, y: 60 } });
+  await expect(page.locator('#plan-visee')).not.toHaveText('x = 0,00, y = -4,50 ul');
+  // The presses it asks for, once made (and waiting in the queue), leave at
+  // most a press of rounding per axis to make.
+  await page.click('#plan-axe');
+  const presses = () => page.evaluate(() => window.orvanel.core.module.plan().presses);
+  const keys = { '←': 'ArrowLeft', '→': 'ArrowRight', '↑': 'ArrowUp', '↓': 'ArrowDown' };
+  const asked = [...(await presses()).matchAll(/(\d+) × (.)/g)];
+  expect(asked.reduce((sum, [, count]) => sum + Number(count), 0)).toBeGreaterThan(2);
+  for (const [, count, arrow] of asked)
+    for (let i = 0; i < Number(count); ++i) await page.keyboard.press(keys[arrow]);
+  for (const [, count] of (await presses()).matchAll(/(\d+) × /g)) expect(Number(count)).toBeLessThanOrEqual(1);
+});
