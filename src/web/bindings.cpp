@@ -57,7 +57,9 @@ val case_list()
 
 std::string start_case(int index)
 {
-    if (index < 0 || index >= shipped_case_count) return "cas inconnu";
+    if (index < 0 || index >= shipped_case_count)
+        return u8"il n'y a pas de cas " + std::to_string(index + 1) + u8" (les cas vont de 1 à " +
+               std::to_string(shipped_case_count) + ").";
     return start_lesson(shipped_cases[index].path, shipped_cases[index].path);
 }
 

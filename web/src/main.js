@@ -42,6 +42,23 @@ function banner(text) {
   banner.timer = setTimeout(() => { box.hidden = true; }, bannerSeconds * 1000);
 }
 
+// The 3D scene, or null where the browser has no WebGL: the run, the panel
+// and the plots still work, and the page says what is missing.
+function sceneOrNothing(m) {
+  try {
+    return createScene(byId('scene3d'), {
+      chaser: m.modelMesh('/data/chasseur.obj'), target: m.modelMesh('/data/cible.obj'),
+    });
+  } catch (error) {
+    const note = document.createElement('p');
+    note.className = 'sans-3d';
+    note.textContent = `Pas de vue 3D : ce navigateur n'offre pas WebGL (${error.message ?? error}). ` +
+      'Le vol, les instruments et les tracés marchent sans elle.';
+    byId('scene3d').replaceWith(note);
+    return null;
+  }
+}
+
 async function start() {
   const core = await loadCore();
   const m = core.module;
@@ -56,9 +73,7 @@ async function start() {
   const help = byId('aide');
   const plots = createPlots(core);
   const planner = createPlanner(core, () => touch());
-  const scene = createScene(byId('scene3d'), {
-    chaser: m.modelMesh('/data/chasseur.obj'), target: m.modelMesh('/data/cible.obj'),
-  });
+  const scene = sceneOrNothing(m);
 
   const held = () => app.paused || chooser.open || document.hidden;
   const flowing = () => app.status.started && !app.status.ended && !held();
@@ -72,7 +87,7 @@ async function start() {
     const closest = s.closestKnown ? s.closestAt : null;
     // The scene first: the text set below would make its size reading lay
     // the page out again.
-    drawScene(scene, {
+    if (scene) drawScene(scene, {
       chaser: s.started ? s.motion : null, time: s.time, trail: m.trail(), prediction: positions(prediction),
       closest, plan: positions(planPath), ended: s.ended, camera: app.camera,
     });
@@ -204,7 +219,10 @@ async function start() {
       app.camera = app.camera === 'ensemble' ? 'chasseur' : 'ensemble';
       touch();
     },
-    resetCamera() { resetCamera(scene); touch(); },
+    resetCamera() {
+      if (scene) resetCamera(scene);
+      touch();
+    },
     share() {
       if (!app.source) {
         banner("Choisissez d'abord un cas.");
@@ -268,7 +286,7 @@ async function start() {
     if (file) startFile(file);
   });
   document.addEventListener('visibilitychange', () => { m.holdChanged(); touch(); });
-  scene.controls?.addEventListener('change', () => touch());
+  scene?.controls?.addEventListener('change', () => touch());
   window.addEventListener('resize', () => touch());
   window.addEventListener('hashchange', () => {
     const asked = caseFromFragment(location.hash);
