@@ -98,7 +98,10 @@ void step_once()
 
 // A pause, a hidden tab or a chooser: the clock starts afresh when it ends.
 // Wall seconds until the next step falls due (infinity when none will).
-double seconds_to_next_step_now() { return seconds_to_next_step(web.run.pacing, simulation.interval); }
+double seconds_to_next_step_now()
+{
+    return seconds_to_next_step(web.run.pacing, simulation.interval);
+}
 
 void hold_changed() { restart_pacing(web.run.pacing); }
 void faster() { pace_faster(web.run.pacing); }
