@@ -4,7 +4,9 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -68,11 +70,7 @@ std::string start_given_file(const std::string& path, const std::string& shown_n
     return start_lesson(path, shown_name);
 }
 
-void restart()
-{
-    restart_lesson_run(web.run);
-    web.planner = fresh_planner_choice(web.planner.shown);
-}
+void restart() { restart_web_run(); }
 
 // ---------------------------------------------------------------------------
 // Flying
@@ -94,6 +92,13 @@ void step_once()
     step_lesson_run(web.run);
     refresh_prediction(web.run);
     note_records();
+}
+
+// Bytes a record file may take (a test sets a small one).
+void set_budget(double bytes)
+{
+    const double most = static_cast<double>(std::numeric_limits<size_t>::max());
+    set_record_budget(bytes > 0 ? static_cast<size_t>(std::min(bytes, most)) : 0);
 }
 
 // A pause, a hidden tab or a chooser: the clock starts afresh when it ends.
@@ -332,6 +337,7 @@ EMSCRIPTEN_BINDINGS(orvanel_labo)
     function("advance", &advance);
     function("stepOnce", &step_once);
     function("holdChanged", &hold_changed);
+    function("setRecordBudget", &set_budget);
     function("secondsToNextStep", &seconds_to_next_step_now);
     function("faster", &faster);
     function("slower", &slower);

@@ -2,8 +2,12 @@
 // records of past runs pruned so that only the last two stay in memory.
 #include "web_labo.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+
+#include <unistd.h>
 
 #include "shipped_cases.h"
 #include "simulation.h"
@@ -16,6 +20,32 @@ const char* const web_runs_folder = "/runs";
 namespace {
 
 constexpr size_t records_kept = 2;  // the last finished record and the one being written
+
+size_t record_budget = default_record_budget;
+
+// What the records' writer has done with a descriptor since the run started.
+struct WriteCount {
+    size_t bytes = 0;
+    bool refused = false;
+};
+std::map<int, WriteCount> written;
+
+// The records' writer: write(), refused with EFBIG past the budget, which the
+// record takes as it takes a full disk. A record stopped that way writes only
+// its closing line ("# verdict: inacheve; ..."), which is let through: unlike
+// a full disk, the room is there, and the record says why it stopped.
+ssize_t budgeted_write(int descriptor, const void* bytes, size_t count)
+{
+    WriteCount& used = written[descriptor];
+    if (!used.refused && used.bytes + count > record_budget) {
+        used.refused = true;
+        errno = EFBIG;
+        return -1;
+    }
+    const ssize_t done = ::write(descriptor, bytes, count);
+    if (done > 0) used.bytes += static_cast<size_t>(done);
+    return done;
+}
 
 void forget_old_records()
 {
@@ -48,7 +78,9 @@ std::string start_lesson(const std::string& path, const std::string& shown_name)
     const ShippedCase* shipped = find_shipped_case(path);
     if (read.lesson.title.empty() && shipped != nullptr) read.lesson.title = shipped->title;
     web.run.folder = web_runs_folder;
+    web.run.record.writer = &budgeted_write;
     start_lesson_run(web.run, read.lesson, std::filesystem::path(shown_name).stem().string());
+    written.clear();
     web.planner = fresh_planner_choice(web.planner.shown);
     return "";
 }
@@ -60,3 +92,12 @@ std::string shown_title()
 }
 
 void note_records() { forget_old_records(); }
+
+void restart_web_run()
+{
+    restart_lesson_run(web.run);
+    written.clear();
+    web.planner = fresh_planner_choice(web.planner.shown);
+}
+
+void set_record_budget(size_t bytes) { record_budget = bytes; }

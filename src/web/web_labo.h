@@ -27,9 +27,17 @@ extern const char* const web_runs_folder;     // "/runs"
 // Starts the lesson read from `path`; on refusal the current run goes on and
 // the reason is returned (the file named as `shown_name`), else "".
 std::string start_lesson(const std::string& path, const std::string& shown_name);
+// A record file longer than this stops as on a full disk ("fichier trop
+// grand"): the page keeps its records in the tab's memory, not on a disk.
+constexpr size_t default_record_budget = 48u << 20;
+// Sets that length (bytes per file), for every record from the next run on.
+void set_record_budget(size_t bytes);
+
 // Keeps the records of the last two runs in memory and deletes older ones;
 // called after the run's steps, when a new record may have opened.
 void note_records();
+// Starts the current lesson again from its first state.
+void restart_web_run();
 // The lesson's title as shown: its own, else its file's stem.
 std::string shown_title();
 

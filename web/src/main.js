@@ -65,7 +65,7 @@ async function start() {
   const app = {
     core, paused: false, camera: 'ensemble', source: null, dirty: true, loop: null,
     status: m.status(), links: { urls: [] }, offered: false,
-    stepsUndrawn: false, lastDrawing: -Infinity, sleep: null,
+    stepsUndrawn: false, lastDrawing: -Infinity, sleep: null, failureSaid: '',
     // Main-thread milliseconds of the last frames, for the benchmark.
     frameTimes: [],
   };
@@ -103,6 +103,9 @@ async function start() {
     drawTimePlots(plots, s.maxSpeed, seconds, s.ended || !flowing() ? 0 : timePlotInterval);
     drawApproach(byId('vue-approche'), core, s, { prediction, plan: planPath });
     const r = s.record;
+    // A record stopped on the way (too long for the tab's memory) is said at once.
+    if (r.failure !== '' && r.failure !== app.failureSaid) banner(`Relevé : ${r.failure}`);
+    app.failureSaid = r.failure;
     showVerdict(core, s, r.complete ? `Relevé : ${r.path.slice(r.path.lastIndexOf('/') + 1)}` : r.note);
     if (s.ended && !app.offered) {
       offerRecord(core, r, app.links);

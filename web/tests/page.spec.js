@@ -122,3 +122,19 @@ test('le planificateur donne les poussées, et un clic sur le plan choisit la vi
     for (let i = 0; i < Number(count); ++i) await page.keyboard.press(keys[arrow]);
   for (const [, count] of (await presses()).matchAll(/(\d+) × /g)) expect(Number(count)).toBeLessThanOrEqual(1);
 });
+
+test('un relevé trop long pour la mémoire de la page s\'arrête, fermé, et le dit', async ({ labo }) => {
+  const { page } = labo;
+  await labo.open();
+  const last = await page.evaluate(() => {
+    const m = window.orvanel.core.module;
+    m.setRecordBudget(5000);
+    m.startCase(2);
+    for (let i = 0; i < 300; ++i) m.stepOnce();
+    const { path } = m.status().record;
+    return new TextDecoder().decode(m.FS.readFile(path)).trimEnd().split('\n').at(-1);
+  });
+  expect(last).toBe('# verdict: inacheve; relevé arrêté : fichier trop grand');
+  await page.keyboard.press('s');
+  await expect(page.locator('#bandeau')).toContainText('fichier trop grand');
+});
