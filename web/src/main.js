@@ -92,6 +92,8 @@ async function start() {
       closest, plan: positions(planPath), ended: s.ended, camera: app.camera,
     });
     showInstruments(core, s, app.paused);
+    const title = s.started ? `${s.title} — Orvanel Labo` : 'Orvanel Labo';
+    if (document.title !== title) document.title = title;
     byId('bouton-pause').textContent = app.paused ? 'Reprendre' : 'Pause';
     byId('tactile-pause').textContent = app.paused ? 'Reprendre' : 'Pause';
     setPlannerShown(planner, planner.shown, s.plannerAllowed, s.ended);
