@@ -61,7 +61,7 @@ check_suite_ran() {  # build-folder ctest-log
 
 # The browser tests the sources define: one per test( in web/tests.
 defined_browser_tests() {
-    cat web/tests/*.spec.js | grep -c '^test('
+    cat web/tests/*.test.js | grep -c '^test('
 }
 
 # Fails, saying why, when a Playwright log does not show every browser test

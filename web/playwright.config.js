@@ -6,6 +6,7 @@ const port = Number(process.env.ORVANEL_WEB_TEST_PORT ?? 8791);
 
 export default defineConfig({
   testDir: './tests',
+  testMatch: '*.test.js',
   timeout: 90_000,
   retries: 0,
   workers: 1,

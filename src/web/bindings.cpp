@@ -65,11 +65,6 @@ std::string start_case(int index)
     return start_lesson(shipped_cases[index].path, shipped_cases[index].path);
 }
 
-std::string start_given_file(const std::string& path, const std::string& shown_name)
-{
-    return start_lesson(path, shown_name);
-}
-
 void restart() { restart_web_run(); }
 
 // ---------------------------------------------------------------------------
@@ -331,7 +326,7 @@ EMSCRIPTEN_BINDINGS(orvanel_labo)
     using emscripten::function;
     function("caseList", &case_list);
     function("startCase", &start_case);
-    function("startGivenFile", &start_given_file);
+    function("startGivenFile", &start_lesson);
     function("restart", &restart);
     function("press", &press);
     function("advance", &advance);
